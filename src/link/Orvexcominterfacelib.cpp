@@ -39,7 +39,9 @@ struct EntryPoint {
     void** slot;
 };
 
-template <typename F> void** Slot(F& f) { return reinterpret_cast<void**>(&f); }
+template <typename F> void** Slot(F& f) {
+    return reinterpret_cast<void**>(&f);
+}
 
 // Resolution order of the entry points.
 const std::array<EntryPoint, 23> kEntryPoints{{
@@ -121,7 +123,9 @@ std::vector<std::string> MissingEntryPoints() {
     return missing;
 }
 
-std::string LoadedLinkLibrary() { return gLoadedPath; }
+std::string LoadedLinkLibrary() {
+    return gLoadedPath;
+}
 
 void FreeOrvexLib() {
     for (const auto& entry : kEntryPoints)

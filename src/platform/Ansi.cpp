@@ -1,5 +1,7 @@
 #include "platform/Ansi.h"
 
+#include <QList>
+
 #include <array>
 
 namespace {

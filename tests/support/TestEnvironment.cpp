@@ -30,7 +30,9 @@ ScopedConfigHome::~ScopedConfigHome() {
         setenv("XDG_CONFIG_HOME", previous_.c_str(), 1);
 }
 
-std::filesystem::path BinDir() { return PYLOX_BIN_DIR; }
+std::filesystem::path BinDir() {
+    return PYLOX_BIN_DIR;
+}
 
 void InstallTestEnvironment() {
     // Lives until the process ends; every test starts under it.
