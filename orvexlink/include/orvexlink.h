@@ -21,20 +21,20 @@ extern "C" {
 
 /* Connection parameters, 523 bytes. Bytes a connection kind does not use stay 0. */
 typedef struct TConnParams {
-    int32_t ComPort;        /* serial port number, 1 = COM1 */
-    int32_t Baud;           /* 38400 */
-    int32_t DataBits;       /* 8 */
-    int32_t LineOption;     /* 0 */
-    uint8_t UseModem;       /* 1 for a modem */
-    uint8_t Reserved;       /* 0 */
-    char PhoneNumber[99];   /* up to 98 characters */
-    uint8_t DialOption;     /* 119 for a modem */
-    char ModemInit[100];    /* "AT&D0&K0X3" for a modem */
-    char HostAddress[100];  /* up to 99 characters */
-    char ExtraText1[100];   /* empty for network kinds */
-    int32_t Port;           /* network port */
-    char ExtraText2[100];   /* empty for network kinds */
-    uint8_t Kind;           /* 1 serial, 2 modem, 3 TCP/IP, 4 TCP broadcast, 5 UDP broadcast */
+    int32_t ComPort;       /* serial port number, 1 = COM1 */
+    int32_t Baud;          /* 38400 */
+    int32_t DataBits;      /* 8 */
+    int32_t LineOption;    /* 0 */
+    uint8_t UseModem;      /* 1 for a modem */
+    uint8_t Reserved;      /* 0 */
+    char PhoneNumber[99];  /* up to 98 characters */
+    uint8_t DialOption;    /* 119 for a modem */
+    char ModemInit[100];   /* "AT&D0&K0X3" for a modem */
+    char HostAddress[100]; /* up to 99 characters */
+    char ExtraText1[100];  /* empty for network kinds */
+    int32_t Port;          /* network port */
+    char ExtraText2[100];  /* empty for network kinds */
+    uint8_t Kind;          /* 1 serial, 2 modem, 3 TCP/IP, 4 TCP broadcast, 5 UDP broadcast */
 } TConnParams;
 
 /* One frame: a command character, a data block and its length, 242 bytes. */
