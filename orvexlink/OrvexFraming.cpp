@@ -32,8 +32,12 @@ uint8_t Sum8(const uint8_t* data, std::size_t size) {
     return static_cast<uint8_t>(-sum);
 }
 
-std::size_t MarkSize(int variant) { return variant == kProtocolLegacy ? 1 : 2; }
-std::size_t CheckSize(int variant) { return variant == kProtocolLegacy ? 1 : 2; }
+std::size_t MarkSize(int variant) {
+    return variant == kProtocolLegacy ? 1 : 2;
+}
+std::size_t CheckSize(int variant) {
+    return variant == kProtocolLegacy ? 1 : 2;
+}
 
 // The variant whose start mark begins at p (with n bytes available), -1 when
 // none does, -2 when the bytes may still become one.
@@ -83,33 +87,41 @@ void FrameDecoder::Feed(const uint8_t* data, std::size_t size) {
     pending_.insert(pending_.end(), data, data + size);
 }
 
-void FrameDecoder::Reset() { pending_.clear(); }
+void FrameDecoder::Reset() {
+    pending_.clear();
+}
 
 bool FrameDecoder::Next(TZelkBasicMsg& frame, int* variantOut) {
-    std::size_t start = 0;
-    bool found = false;
-    while (start < pending_.size()) {
+    // A false start mark may claim more bytes than will ever come, so a complete
+    // frame further on is taken even while an earlier candidate is incomplete.
+    constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+    std::size_t firstIncomplete = kNone;
+    for (std::size_t start = 0; start < pending_.size(); ++start) {
         const uint8_t* p = pending_.data() + start;
         const std::size_t n = pending_.size() - start;
         const int variant = MarkAt(p, n, protocol_);
-        if (variant == -2)
-            break; // half a start mark: wait for more
-        if (variant < 0) {
-            ++start;
+        if (variant == -1)
+            continue;
+        if (variant == -2) { // half a start mark at the very end
+            if (firstIncomplete == kNone)
+                firstIncomplete = start;
             continue;
         }
         const std::size_t mark = MarkSize(variant);
-        if (n < mark + kHeaderSize)
-            break;
-        const std::size_t length = p[mark + 7];
-        if (length > OCI_MAX_DATA) {
-            ++start; // not a frame: look for the next mark
+        std::size_t total = mark + kHeaderSize;
+        if (n >= total) {
+            const std::size_t length = p[mark + 7];
+            if (length > OCI_MAX_DATA)
+                continue; // not a frame
+            total += length + CheckSize(variant);
+        }
+        if (n < total) {
+            if (firstIncomplete == kNone)
+                firstIncomplete = start;
             continue;
         }
-        const std::size_t total = mark + kHeaderSize + length + CheckSize(variant);
-        if (n < total)
-            break;
         const uint8_t* body = p + mark;
+        const std::size_t length = body[7];
         const std::size_t bodySize = kHeaderSize + length;
         bool valid;
         if (variant == kProtocolLegacy) {
@@ -118,10 +130,8 @@ bool FrameDecoder::Next(TZelkBasicMsg& frame, int* variantOut) {
             const uint16_t crc = Crc16(body, bodySize);
             valid = body[bodySize] == (crc >> 8) && body[bodySize + 1] == (crc & 0xFF);
         }
-        if (!valid) {
-            ++start;
+        if (!valid)
             continue;
-        }
         std::memset(&frame, 0, sizeof(frame));
         frame.Command = body[0];
         frame.ControlA = body[1];
@@ -131,13 +141,15 @@ bool FrameDecoder::Next(TZelkBasicMsg& frame, int* variantOut) {
         std::memcpy(frame.Data, body + kHeaderSize, length);
         if (variantOut)
             *variantOut = variant;
-        start += total;
-        found = true;
-        break;
+        pending_.erase(pending_.begin(),
+                       pending_.begin() + static_cast<std::ptrdiff_t>(start + total));
+        return true;
     }
-    // What stays is at most the beginning of one frame.
-    pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(start));
-    return found;
+    // What stays is the earliest candidate that may still complete; it can never
+    // need more than one maximal frame, so the buffer stays bounded.
+    const std::size_t keep = firstIncomplete == kNone ? pending_.size() : firstIncomplete;
+    pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(keep));
+    return false;
 }
 
 } // namespace orvexlink

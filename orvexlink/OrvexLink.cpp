@@ -54,7 +54,8 @@ public:
             return false;
         switch (params_.Kind) {
         case 1:
-        case 2: return params_.ComPort >= 1;
+        case 2:
+            return params_.ComPort >= 1;
         default:
             return !FieldText(params_.HostAddress, sizeof(params_.HostAddress)).empty() &&
                    params_.Port > 0 && params_.Port < 65536;
@@ -265,11 +266,21 @@ using orvexlink::TheConnection;
 OCI_EXPORT bool ociCreateNewConnection(const TConnParams* params) {
     return params && TheConnection().Create(*params);
 }
-OCI_EXPORT void ociDeleteConnection(void) { TheConnection().Delete(); }
-OCI_EXPORT void ociSetProtocol(int32_t protocol) { TheConnection().SetProtocol(protocol); }
-OCI_EXPORT bool ociIsValid(void) { return TheConnection().IsValid(); }
-OCI_EXPORT bool ociIsBusy(void) { return TheConnection().IsBusy(); }
-OCI_EXPORT bool ociIsConnected(void) { return TheConnection().IsConnected(); }
+OCI_EXPORT void ociDeleteConnection(void) {
+    TheConnection().Delete();
+}
+OCI_EXPORT void ociSetProtocol(int32_t protocol) {
+    TheConnection().SetProtocol(protocol);
+}
+OCI_EXPORT bool ociIsValid(void) {
+    return TheConnection().IsValid();
+}
+OCI_EXPORT bool ociIsBusy(void) {
+    return TheConnection().IsBusy();
+}
+OCI_EXPORT bool ociIsConnected(void) {
+    return TheConnection().IsConnected();
+}
 OCI_EXPORT bool ociWaitToConnect(uint32_t timeoutMs) {
     return TheConnection().WaitToConnect(timeoutMs);
 }
@@ -284,8 +295,12 @@ OCI_EXPORT bool ociDatagramRequest(TZelkBasicMsg* request, TZelkBasicMsg* answer
 OCI_EXPORT bool ociRequest(TZelkBasicMsg* request, TZelkBasicMsg* answer) {
     return TheConnection().Request(request, answer);
 }
-OCI_EXPORT bool ociSuspendConnection(void) { return TheConnection().Suspend(); }
-OCI_EXPORT bool ociResumeConnection(void) { return TheConnection().Resume(); }
+OCI_EXPORT bool ociSuspendConnection(void) {
+    return TheConnection().Suspend();
+}
+OCI_EXPORT bool ociResumeConnection(void) {
+    return TheConnection().Resume();
+}
 OCI_EXPORT void ociSetNotifyError(TOciMethod method) {
     TheConnection().SetNotification(&Notifications::error, method);
 }
@@ -298,8 +313,12 @@ OCI_EXPORT TOciMethod ociGetNotifyError(void) {
 OCI_EXPORT TOciMethod ociGetNotifyRx(void) {
     return TheConnection().Notification(&Notifications::rx);
 }
-OCI_EXPORT void ociSetTxTimeout(uint32_t timeoutMs) { TheConnection().SetTxTimeout(timeoutMs); }
-OCI_EXPORT uint32_t ociGetTxTimeout(void) { return TheConnection().TxTimeout(); }
+OCI_EXPORT void ociSetTxTimeout(uint32_t timeoutMs) {
+    TheConnection().SetTxTimeout(timeoutMs);
+}
+OCI_EXPORT uint32_t ociGetTxTimeout(void) {
+    return TheConnection().TxTimeout();
+}
 OCI_EXPORT void ociSetLog(const char* fileName, int32_t level) {
     TheConnection().Log().Open(fileName ? fileName : "", level);
 }
@@ -313,4 +332,6 @@ OCI_EXPORT void ociSetUnsyncNotifyError(TOciMethod method) {
 OCI_EXPORT void ociSetUnsyncNotifyRx(TOciMethod method) {
     TheConnection().SetNotification(&Notifications::unsyncRx, method);
 }
-OCI_EXPORT void ociCheckSynchronize(void) { TheConnection().CheckSynchronize(); }
+OCI_EXPORT void ociCheckSynchronize(void) {
+    TheConnection().CheckSynchronize();
+}

@@ -44,7 +44,9 @@ bool WaitFor(int fd, short events, Deadline deadline) {
     }
 }
 
-std::string ErrnoText(const char* what) { return std::string(what) + ": " + std::strerror(errno); }
+std::string ErrnoText(const char* what) {
+    return std::string(what) + ": " + std::strerror(errno);
+}
 
 // A carrier over one file descriptor: serial lines and TCP streams.
 class FdTransport : public Transport {
@@ -107,31 +109,43 @@ protected:
 
 speed_t SpeedOf(int32_t baud) {
     switch (baud) {
-    case 1200: return B1200;
-    case 2400: return B2400;
-    case 4800: return B4800;
-    case 9600: return B9600;
-    case 19200: return B19200;
-    case 57600: return B57600;
-    case 115200: return B115200;
-    default: return B38400;
+    case 1200:
+        return B1200;
+    case 2400:
+        return B2400;
+    case 4800:
+        return B4800;
+    case 9600:
+        return B9600;
+    case 19200:
+        return B19200;
+    case 57600:
+        return B57600;
+    case 115200:
+        return B115200;
+    default:
+        return B38400;
     }
 }
 
 tcflag_t DataBitsOf(int32_t bits) {
     switch (bits) {
-    case 5: return CS5;
-    case 6: return CS6;
-    case 7: return CS7;
-    default: return CS8;
+    case 5:
+        return CS5;
+    case 6:
+        return CS6;
+    case 7:
+        return CS7;
+    default:
+        return CS8;
     }
 }
 
 class SerialTransport : public FdTransport {
 public:
     SerialTransport(const TConnParams& params, LinkLog& log)
-        : device_(ComPortDevice(params.ComPort)), baud_(params.Baud),
-          dataBits_(params.DataBits), log_(log) {}
+        : device_(ComPortDevice(params.ComPort)), baud_(params.Baud), dataBits_(params.DataBits),
+          log_(log) {}
 
     bool Open(Deadline) override {
         Close();
@@ -216,7 +230,8 @@ private:
                 pending.erase(0, end + 1);
                 if (reply.rfind(expected, 0) == 0)
                     return true;
-                for (const char* failure : {"ERROR", "NO CARRIER", "BUSY", "NO DIALTONE", "NO ANSWER"})
+                for (const char* failure :
+                     {"ERROR", "NO CARRIER", "BUSY", "NO DIALTONE", "NO ANSWER"})
                     if (reply.rfind(failure, 0) == 0) {
                         lastError_ = "modem: " + reply;
                         return false;
@@ -369,12 +384,17 @@ private:
 
 std::unique_ptr<Transport> MakeTransport(const TConnParams& params, LinkLog& log) {
     switch (params.Kind) {
-    case 1: return std::make_unique<SerialTransport>(params, log);
-    case 2: return std::make_unique<ModemTransport>(params, log);
+    case 1:
+        return std::make_unique<SerialTransport>(params, log);
+    case 2:
+        return std::make_unique<ModemTransport>(params, log);
     case 3:
-    case 4: return std::make_unique<TcpTransport>(params, log);
-    case 5: return std::make_unique<UdpTransport>(params, log);
-    default: return nullptr;
+    case 4:
+        return std::make_unique<TcpTransport>(params, log);
+    case 5:
+        return std::make_unique<UdpTransport>(params, log);
+    default:
+        return nullptr;
     }
 }
 

@@ -40,6 +40,8 @@ struct TInputConfig {
     bool IsNC() const { return (Flags & 0x01) != 0; }
     // Writes bit 0 only.
     void SetNC(bool nc) { Flags = static_cast<uint8_t>((Flags & ~0x01) | (nc ? 0x01 : 0x00)); }
+
+    bool operator==(const TInputConfig&) const = default;
 };
 
 struct TPyloxConfig {

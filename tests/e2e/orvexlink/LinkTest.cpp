@@ -1,0 +1,265 @@
+#include "BoardProcess.h"
+#include "LinkFixture.h"
+
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+using pylox::test::BoardProcess;
+
+namespace {
+
+// The start of a connection, frame by frame, then a status poll.
+void StartSequence(uint32_t firmware) {
+    TPyloxMsg request, answer;
+    request.BuildLogin("480917");
+    ASSERT_TRUE(LinkFixture::Send(request, answer));
+    EXPECT_EQ(answer.Length, 1);
+    EXPECT_NE(answer.Data[0], 0);
+
+    TPyloxMsg version;
+    version.BuildVersionRequest();
+    ASSERT_TRUE(LinkFixture::Send(version, answer));
+    uint32_t word = 0;
+    ASSERT_TRUE(ParseVersion(*answer.Frame(), word));
+    EXPECT_EQ(word, firmware);
+
+    TPyloxMsg n;
+    n.BuildNQuery();
+    ASSERT_TRUE(LinkFixture::Send(n, answer));
+    uint32_t nAnswer = 0;
+    ASSERT_TRUE(answer.ParseNAnswer(nAnswer));
+    EXPECT_EQ(nAnswer, 14u);
+
+    TPyloxMsg read;
+    read.BuildReadConfig();
+    ASSERT_TRUE(LinkFixture::Send(read, answer));
+    TPyloxConfig config;
+    ASSERT_TRUE(ParseConfig(*answer.Frame(), config));
+    EXPECT_EQ(config.GetPassword(), "480917");
+
+    TPyloxStatus status;
+    ASSERT_TRUE(LinkFixture::Status(status));
+    EXPECT_EQ(status.BoardId().Id32, 0x789ABCDEu);
+}
+
+class Link : public LinkFixture {};
+
+TEST_F(Link, TcpCarriesTheWholeStartInBothProtocols) {
+    BoardProcess board({"--tcp", "0", "--firmware", "1.0.1.8"});
+    for (int protocol : {1, 0}) {
+        orvex::ociSetProtocol(protocol);
+        ASSERT_TRUE(Connect(Network(3, "127.0.0.1", board.TcpPort())));
+        EXPECT_TRUE(orvex::ociIsConnected());
+        StartSequence(0x01000108);
+        orvex::ociDeleteConnection();
+    }
+}
+
+TEST_F(Link, UdpBroadcastAndTcpBroadcastReachTheBoard) {
+    BoardProcess board({"--tcp", "0", "--udp", "0", "--firmware", "1.0.1.7"});
+    ASSERT_TRUE(Connect(Network(5, "127.255.255.255", board.UdpPort())));
+    StartSequence(0x01000107);
+    orvex::ociDeleteConnection();
+    ASSERT_TRUE(Connect(Network(4, "127.0.0.1", board.TcpPort())));
+    StartSequence(0x01000107);
+}
+
+TEST_F(Link, SerialAndModemLinksRunOverAPseudoTerminal) {
+    pylox::test::ScopedConfigHome home;
+    const auto links = home.path() / "Orvex" / "dosdevices";
+    std::filesystem::create_directories(links);
+    {
+        BoardProcess board({"--pty", "--pty-link", (links / "com7").string()});
+        TConnParams params = Network(1, "", 0);
+        params.ComPort = 7;
+        ASSERT_TRUE(Connect(params));
+        StartSequence(0x01000108);
+        orvex::ociDeleteConnection();
+    }
+    {
+        BoardProcess board({"--modem", "--pty-link", (links / "com8").string()});
+        TConnParams params = Network(2, "", 0);
+        params.ComPort = 8;
+        params.UseModem = 1;
+        params.DialOption = 119;
+        std::strcpy(params.ModemInit, "AT&D0&K0X3");
+        std::strcpy(params.PhoneNumber, "0432123456");
+        ASSERT_TRUE(Connect(params));
+        StartSequence(0x01000108);
+    }
+}
+
+TEST_F(Link, ACommittedConfigurationSurvivesABoardRestart) {
+    pylox::test::TempDir dir;
+    BoardProcess board({"--tcp", "0", "--state", (dir.path() / "board.state").string()});
+    ASSERT_TRUE(Connect(Network(3, "127.0.0.1", board.TcpPort())));
+
+    TPyloxConfig config;
+    DefaultConfig(config);
+    config.Inputs[2] = {stTamper, 13, 0x81};
+    config.SetPassword("abc");
+    TPyloxMsg write, commit, answer;
+    write.BuildWriteConfig(config);
+    ASSERT_TRUE(Send(write, answer));
+    commit.BuildCommit();
+    ASSERT_TRUE(Send(commit, answer));
+
+    // The board loses power; the link is re-opened inside the next request.
+    board.Restart();
+    TPyloxMsg read;
+    read.BuildReadConfig();
+    bool answered = false;
+    for (int attempt = 0; attempt < 5 && !answered; ++attempt)
+        answered = Send(read, answer);
+    ASSERT_TRUE(answered);
+    TPyloxConfig readBack;
+    ASSERT_TRUE(ParseConfig(*answer.Frame(), readBack));
+    EXPECT_EQ(readBack, config);
+}
+
+TEST_F(Link, FaultsOfTheBoardFailTheRequestAndTheLinkRecovers) {
+    BoardProcess board({"--tcp", "0"});
+    ASSERT_TRUE(Connect(Network(3, "127.0.0.1", board.TcpPort())));
+    TPyloxStatus status;
+    ASSERT_TRUE(Status(status));
+
+    // Garbage before an answer is skipped.
+    ASSERT_EQ(board.Control("garbage 1"), "ok");
+    EXPECT_TRUE(Status(status));
+    // A wrong length or command arrives as such; the checker refuses it.
+    ASSERT_EQ(board.Control("wrong-length 1"), "ok");
+    EXPECT_FALSE(Status(status));
+    ASSERT_EQ(board.Control("wrong-command 1"), "ok");
+    EXPECT_FALSE(Status(status));
+    // A dropped or late answer fails within the timeout; the late one is not
+    // taken for the answer of the next request.
+    ASSERT_EQ(board.Control("drop 1"), "ok");
+    const auto before = std::chrono::steady_clock::now();
+    EXPECT_FALSE(Status(status));
+    EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::seconds(5));
+    ASSERT_EQ(board.Control("delay 1500 1"), "ok");
+    EXPECT_FALSE(Status(status));
+    std::this_thread::sleep_for(std::chrono::milliseconds(700));
+    TPyloxMsg version, answer;
+    version.BuildVersionRequest();
+    ASSERT_TRUE(Send(version, answer));
+    EXPECT_EQ(answer.Command, 0x22);
+    // A closed link is re-opened by the next request.
+    ASSERT_EQ(board.Control("close"), "ok");
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_TRUE(Status(status) || Status(status));
+    // A board that went silent fails requests, then answers again.
+    ASSERT_EQ(board.Control("silent 2"), "ok");
+    EXPECT_FALSE(Status(status));
+    std::this_thread::sleep_for(std::chrono::milliseconds(2100));
+    EXPECT_TRUE(Status(status));
+}
+
+TEST_F(Link, ARefusedLoginIsAnAnswerWithDataZero) {
+    BoardProcess board({"--tcp", "0"});
+    ASSERT_TRUE(Connect(Network(3, "127.0.0.1", board.TcpPort())));
+    TPyloxMsg login, answer;
+    login.BuildLogin("wrong");
+    ASSERT_TRUE(Send(login, answer));
+    EXPECT_EQ(answer.Length, 1);
+    EXPECT_EQ(answer.Data[0], 0);
+}
+
+TEST_F(Link, WaitingForAnAbsentBoardEndsAtItsTimeout) {
+    // A port nobody listens on: refused again and again until the wait ends.
+    pylox::test::TempDir dir;
+    const auto before = std::chrono::steady_clock::now();
+    const TConnParams params = Network(3, "127.0.0.1", 1);
+    ASSERT_TRUE(orvex::ociCreateNewConnection(&params));
+    EXPECT_FALSE(orvex::ociWaitToConnect(800));
+    const auto waited = std::chrono::steady_clock::now() - before;
+    EXPECT_GE(waited, std::chrono::milliseconds(500));
+    EXPECT_LT(waited, std::chrono::seconds(5));
+}
+
+TEST_F(Link, IsValidRefusesParametersThatCannotWork) {
+    const TConnParams cases[] = {Network(3, "", 3000), Network(3, "127.0.0.1", 0),
+                                 Network(9, "127.0.0.1", 3000)};
+    for (const auto& params : cases) {
+        orvex::ociCreateNewConnection(&params);
+        EXPECT_FALSE(orvex::ociIsValid());
+    }
+    // Text fields without a terminator are read within their size.
+    TConnParams unterminated = Network(3, "", 3000);
+    std::memset(unterminated.HostAddress, 'a', sizeof(unterminated.HostAddress));
+    std::memset(unterminated.ExtraText1, 'b', sizeof(unterminated.ExtraText1));
+    ASSERT_TRUE(orvex::ociCreateNewConnection(&unterminated));
+    EXPECT_TRUE(orvex::ociIsValid());
+    EXPECT_FALSE(orvex::ociWaitToConnect(300));
+}
+
+TEST_F(Link, TheLogRecordsEventsAndFrames) {
+    pylox::test::TempDir dir;
+    const auto log = dir.path() / "log.txt";
+    BoardProcess board({"--tcp", "0"});
+    orvex::ociSetLog(log.c_str(), 4);
+    ASSERT_TRUE(Connect(Network(3, "127.0.0.1", board.TcpPort())));
+    TPyloxStatus status;
+    ASSERT_TRUE(Status(status));
+    orvex::ociSetLog("", 0);
+    std::ifstream in(log);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("TCP connected to 127.0.0.1"), std::string::npos) << text;
+    EXPECT_NE(text.find("tx: A5 5A 40"), std::string::npos) << text;
+    EXPECT_NE(text.find("answer '@' 71 bytes"), std::string::npos) << text;
+}
+
+TEST_F(Link, TheUnusedEntryPointsAreHarmless) {
+    EXPECT_FALSE(orvex::ociIsBusy());
+    EXPECT_FALSE(orvex::ociDatagramRequest(nullptr, nullptr));
+    EXPECT_FALSE(orvex::ociRequest(nullptr, nullptr));
+    EXPECT_FALSE(orvex::ociConnectedRequest(nullptr, nullptr));
+    EXPECT_FALSE(orvex::ociCreateNewConnection(nullptr));
+    EXPECT_FALSE(orvex::ociSuspendConnection());
+    EXPECT_FALSE(orvex::ociResumeConnection());
+    orvex::ociSetNotifyRx({});
+    orvex::ociSetNotifyError({});
+    orvex::ociSetUnsyncNotifyRx({});
+    orvex::ociSetUnsyncNotifyError({});
+    EXPECT_EQ(orvex::ociGetNotifyRx().Code, nullptr);
+    orvex::ociLog(1, nullptr);
+    orvex::ociSetLog(nullptr, 3);
+    orvex::ociCheckSynchronize();
+    orvex::ociSetTxTimeout(1234);
+    EXPECT_EQ(orvex::ociGetTxTimeout(), 1234u);
+}
+
+} // namespace
+
+namespace {
+
+struct Seen {
+    int frames = 0;
+    uint8_t command = 0;
+};
+
+void OnRx(void* data, const TZelkBasicMsg* frame) {
+    auto* seen = static_cast<Seen*>(data);
+    ++seen->frames;
+    seen->command = frame->Command;
+}
+
+TEST_F(Link, NotificationsReportAnswersImmediatelyOrWhenSynchronised) {
+    BoardProcess board({"--tcp", "0"});
+    Seen unsync, sync;
+    orvex::ociSetUnsyncNotifyRx({reinterpret_cast<void*>(&OnRx), &unsync});
+    orvex::ociSetNotifyRx({reinterpret_cast<void*>(&OnRx), &sync});
+    ASSERT_TRUE(Connect(Network(3, "127.0.0.1", board.TcpPort())));
+    TPyloxStatus status;
+    ASSERT_TRUE(Status(status));
+    EXPECT_EQ(unsync.frames, 1);
+    EXPECT_EQ(unsync.command, '@');
+    EXPECT_EQ(sync.frames, 0);
+    orvex::ociCheckSynchronize();
+    EXPECT_EQ(sync.frames, 1);
+    orvex::ociSetUnsyncNotifyRx({});
+    orvex::ociSetNotifyRx({});
+}
+
+} // namespace
