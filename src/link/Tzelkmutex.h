@@ -1,0 +1,38 @@
+// A re-entrant lock with timed waits: the thread that holds it may take it again.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <mutex>
+
+class TZelkMutex {
+public:
+    TZelkMutex() = default;
+    TZelkMutex(const TZelkMutex&) = delete;
+    TZelkMutex& operator=(const TZelkMutex&) = delete;
+    virtual ~TZelkMutex() = default;
+
+    // Waits without limit.
+    virtual void Acquire() { mutex_.lock(); }
+    virtual void Release() { mutex_.unlock(); }
+    // Waits up to the given time; true when the lock was obtained.
+    virtual bool Lock(uint32_t milliseconds) {
+        return mutex_.try_lock_for(std::chrono::milliseconds(milliseconds));
+    }
+    virtual void Unlock() { Release(); }
+
+private:
+    std::recursive_timed_mutex mutex_;
+};
+
+// Holds a TZelkMutex for a scope.
+class TZelkLock {
+public:
+    explicit TZelkLock(TZelkMutex& mutex) : mutex_(mutex) { mutex_.Acquire(); }
+    ~TZelkLock() { mutex_.Release(); }
+    TZelkLock(const TZelkLock&) = delete;
+    TZelkLock& operator=(const TZelkLock&) = delete;
+
+private:
+    TZelkMutex& mutex_;
+};
