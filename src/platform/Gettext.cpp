@@ -1,5 +1,6 @@
 #include "platform/Gettext.h"
 
+#include "platform/Controls.h"
 #include "platform/MoFile.h"
 
 #include <QAbstractButton>
@@ -228,6 +229,18 @@ void RecordTexts(QObject* object, bool isRoot, std::vector<RecordedProperty>& ou
         RecordTexts(child, false, out);
 }
 
+// A window text in the domain; for "default", Qt's own texts that windows carry
+// (a close button's "&Close") are found in the domains of Qt's texts after it.
+QString TranslateWindowText(const QString& domain, const QString& text) {
+    const QByteArray msgid = text.toUtf8();
+    const QStringList domains =
+        domain == kDefaultDomain ? Global().resourceDomains : QStringList{domain};
+    for (const QString& each : domains)
+        if (const std::optional<QString> translation = Lookup(each, msgid))
+            return *translation;
+    return text;
+}
+
 // Sets every recorded property to the translation of its untranslated text. All
 // texts are recorded before any is set: setting one (a radio group's items) may
 // change or rebuild others (its buttons), whose records then hold the texts they
@@ -236,16 +249,20 @@ void ApplyTranslations(const std::vector<RecordedProperty>& properties, const QS
     for (const RecordedProperty& entry : properties) {
         if (!entry.object)
             continue;
-        QVariant translated;
-        if (entry.untranslated.metaType().id() == QMetaType::QStringList) {
-            QStringList items = entry.untranslated.toStringList();
-            for (QString& item : items)
-                item = dgettext(domain, item);
-            translated = items;
-        } else {
-            translated = dgettext(domain, entry.untranslated.toString());
+        if (entry.untranslated.metaType().id() != QMetaType::QStringList) {
+            entry.object->setProperty(entry.property.constData(),
+                                      TranslateWindowText(domain, entry.untranslated.toString()));
+            continue;
         }
-        entry.object->setProperty(entry.property.constData(), translated);
+        QStringList items = entry.untranslated.toStringList();
+        for (QString& item : items)
+            item = TranslateWindowText(domain, item);
+        // A radio group keeps its selection when only the texts of its items change.
+        if (auto* group = qobject_cast<TRadioGroup*>(entry.object);
+            group && entry.property == "items")
+            group->RenameItems(items);
+        else
+            entry.object->setProperty(entry.property.constData(), items);
     }
 }
 

@@ -70,7 +70,11 @@ void TP_GlobalIgnoreClassProperty(const char* className, const QString& property
 // input masks, formats, rich-text contents), the ignore lists above, Qt's internal
 // objects (object names beginning with "qt_") and the standard buttons of a
 // QDialogButtonBox, which Qt itself re-translates through the translator.
-// An empty domain means "default". A component translated before is re-translated.
+// An empty domain means "default"; a text that "default" does not translate is
+// looked up in the domains of Qt's texts (AddDomainForResourceString), since
+// windows also carry Qt's own texts (a close button's "&Close"). A radio group's
+// items are renamed in place, so that its selection stays. A component translated
+// before is re-translated.
 void TranslateComponent(QObject* component, const QString& domain = {});
 // When the current language differs from the one component was last translated
 // to, sets every recorded property to the translation of its recorded text in the

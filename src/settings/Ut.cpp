@@ -1,5 +1,7 @@
 #include "settings/Ut.h"
 
+#include "platform/Dialogs.h"
+
 #include <cstdio>
 
 std::string FormatBoardId(const TBoardId& id) {
@@ -16,4 +18,9 @@ std::string FormatBoardId(const TBoardId& id) {
 std::string FormatVersion(uint32_t version) {
     return std::to_string(version >> 24 & 0xFF) + '.' + std::to_string(version >> 16 & 0xFF) + '.' +
            std::to_string(version >> 8 & 0xFF) + '.' + std::to_string(version & 0xFF);
+}
+
+void ShowErrorBox(const QString& message) {
+    Beep();
+    MessageDlg(message, TMsgDlgType::Error);
 }
