@@ -352,6 +352,20 @@ void RetranslateComponent(QObject* component, const QString& domain) {
     ApplyTranslations(found->second.properties, DomainOrDefault(domain));
 }
 
+QStringList RecordedTexts(const QObject* component) {
+    QStringList texts;
+    const auto found = Global().records.find(component);
+    if (found == Global().records.end())
+        return texts;
+    for (const RecordedProperty& entry : found->second.properties) {
+        if (entry.untranslated.metaType().id() == QMetaType::QStringList)
+            texts += entry.untranslated.toStringList();
+        else
+            texts.append(entry.untranslated.toString());
+    }
+    return texts;
+}
+
 QStringList GetListOfLanguages(const QString& domain) {
     QStringList languages;
     for (const QString& folder : CatalogueFolders()) {

@@ -82,6 +82,11 @@ void TranslateComponent(QObject* component, const QString& domain = {});
 // Throws ETranslationError when component was never translated.
 void RetranslateComponent(QObject* component, const QString& domain = {});
 
+// The untranslated texts recorded for a translated component, each item of a
+// string list on its own, in the order they were found (for the catalogue
+// extraction and for checks that a catalogue translates every window text).
+QStringList RecordedTexts(const QObject* component);
+
 // The languages with a catalogue of the domain: the lower-cased names of the
 // sub-folders of every catalogue folder that hold LC_MESSAGES/<domain>.mo, each
 // once, folder by folder in alphabetical order.
