@@ -106,8 +106,8 @@ TMainFrm::TMainFrm() {
                         224, 105, 25);
     BitBtn2 = Place(MakeButton(this, this, TButtonKind::Custom, "&Configurazione"), "BitBtn2", 384,
                     224, 105, 25);
-    connect(PasswordBtn, &QPushButton::clicked, this, [this] { PasswordBtnClick(); });
-    connect(BitBtn2, &QPushButton::clicked, this, [this] { BitBtn2Click(); });
+    OnClicked(PasswordBtn, [this] { PasswordBtnClick(); });
+    OnClicked(BitBtn2, [this] { BitBtn2Click(); });
 
     Timer1 = new TTimer(this);
     Timer1->setObjectName("Timer1");
@@ -124,6 +124,11 @@ void TMainFrm::Connect(const TConnParams& params) {
     else
         LoginPassword = Globals.BoardPassword;
     connection_ = std::make_unique<TPylox>(Params, LoginPassword);
+    // The connection ends here on every way out, also when an error escapes.
+    struct EndConnection {
+        std::unique_ptr<TPylox>& connection;
+        ~EndConnection() { connection.reset(); }
+    } end{connection_};
     QCoreApplication::processEvents();
     connection_->Resume();
     QCoreApplication::processEvents();
@@ -133,7 +138,6 @@ void TMainFrm::Connect(const TConnParams& params) {
     } else {
         ShowErrorBox(_("Impossibile effettuare il collegamento"));
     }
-    connection_.reset();
 }
 
 void TMainFrm::RefreshLamps() {

@@ -3,12 +3,17 @@
 #include <QApplication>
 #include <QMessageBox>
 
+#include <cstdio>
+#include <exception>
 #include <filesystem>
 
 TApplication* Application = nullptr;
 
 TApplication::TApplication() {
     Application = this;
+    // Only the main form ends the program: the start window hides itself while the
+    // monitoring window runs, and that must not count as the last window closing.
+    QApplication::setQuitOnLastWindowClosed(false);
 }
 
 TApplication::~TApplication() {
@@ -30,14 +35,6 @@ int TApplication::Run() {
     return QApplication::exec();
 }
 
-void TApplication::SetTitle(const QString& title) {
-    QApplication::setApplicationDisplayName(title);
-}
-
-QString TApplication::Title() const {
-    return QApplication::applicationDisplayName();
-}
-
 void TApplication::SetHint(const QString& hint) {
     if (hint == hint_)
         return;
@@ -47,7 +44,26 @@ void TApplication::SetHint(const QString& hint) {
 }
 
 void TApplication::ShowException(const QString& message) {
-    QMessageBox::critical(nullptr, Title(), message);
+    QMessageBox box(QMessageBox::Critical, Title(), message, QMessageBox::Ok,
+                    QApplication::activeModalWidget());
+    box.setObjectName(QStringLiteral("ShowException"));
+    box.exec();
+}
+
+void RunHandler(const std::function<void()>& handler) {
+    QString message;
+    try {
+        handler();
+        return;
+    } catch (const std::exception& error) {
+        message = QString::fromLocal8Bit(error.what());
+    } catch (...) {
+        message = QStringLiteral("Unknown error");
+    }
+    if (Application)
+        Application->ShowException(message);
+    else
+        std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
 }
 
 QString TApplication::ExeName() {

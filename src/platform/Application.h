@@ -1,6 +1,12 @@
 // The application object: owns every form from its creation, in creation order,
-// knows the main form (closing it ends the program), carries the title, the
-// current hint and its hint event, and shows errors in the standard error box.
+// knows the main form (closing it ends the program; hiding it does not), carries
+// the title, the current hint and its hint event, and shows errors in the standard
+// error box. Create it after the QApplication and before the first form.
+//
+// Hints: a control's hint is set with SetHint (Controls.h) in the "short|long"
+// form; the short part is its tool tip, the long part its status tip. The long part
+// of the hint under the mouse becomes the application's Hint, and OnHint runs on
+// every change (ShowHintsIn links it to a status bar).
 #pragma once
 
 #include "platform/Form.h"
@@ -33,8 +39,11 @@ public:
     // Shows the main form and runs the message loop until it is closed.
     int Run();
 
-    void SetTitle(const QString& title);
-    QString Title() const;
+    // The program's name for the user, the caption of the standard error box. Kept
+    // apart from Qt's application display name, which the X11 platform would append
+    // to every window caption.
+    void SetTitle(const QString& title) { title_ = title; }
+    QString Title() const { return title_; }
 
     // The hint under the mouse; every change runs OnHint.
     void SetHint(const QString& hint);
@@ -53,8 +62,14 @@ private:
     void Adopt(std::unique_ptr<TForm> form);
 
     std::vector<std::unique_ptr<TForm>> forms_;
+    QString title_;
     QString hint_;
 };
+
+// Runs an event handler; an exception that escapes it is shown in the standard
+// error box (or written to standard error without an application object), and the
+// program goes on.
+void RunHandler(const std::function<void()>& handler);
 
 // The one application object, set while it exists.
 extern TApplication* Application;

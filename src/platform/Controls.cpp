@@ -1,12 +1,15 @@
 #include "platform/Controls.h"
 
+#include "platform/Application.h"
 #include "platform/Form.h"
 
 #include <QApplication>
+#include <QFont>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPalette>
 #include <QRadioButton>
+#include <QStatusBar>
 #include <QStyleFactory>
 
 QPushButton* MakeButton(TForm* form, QWidget* parent, TButtonKind kind, const QString& caption) {
@@ -37,6 +40,21 @@ QPushButton* MakeButton(TForm* form, QWidget* parent, TButtonKind kind, const QS
     }
     button->setText(text);
     return button;
+}
+
+void OnClicked(QAbstractButton* button, std::function<void()> handler) {
+    QObject::connect(button, &QAbstractButton::clicked, button,
+                     [handler = std::move(handler)] { RunHandler(handler); });
+}
+
+void SetHint(QWidget* control, const QString& hint) {
+    const qsizetype bar = hint.indexOf(QChar('|'));
+    control->setToolTip(bar < 0 ? hint : hint.left(bar));
+    control->setStatusTip(bar < 0 ? hint : hint.mid(bar + 1));
+}
+
+void ShowHintsIn(QStatusBar* bar) {
+    Application->OnHint = [bar] { bar->showMessage(Application->Hint()); };
 }
 
 QLineEdit* MakePasswordEdit(QWidget* parent) {
@@ -98,7 +116,7 @@ void TRadioGroup::SetItemIndex(int index) {
         return;
     itemIndex_ = index;
     if (OnClick)
-        OnClick();
+        RunHandler(OnClick);
 }
 
 void TRadioGroup::SetColumns(int columns) {
@@ -152,7 +170,7 @@ void TLed::paintEvent(QPaintEvent*) {
 TTimer::TTimer(QObject* parent) : QObject(parent) {
     connect(&timer_, &QTimer::timeout, this, [this] {
         if (OnTimer)
-            OnTimer();
+            RunHandler(OnTimer);
     });
 }
 
@@ -181,4 +199,9 @@ void ApplyNeutralSkin() {
     palette.setColor(QPalette::Disabled, QPalette::Text, QColor(150, 150, 150));
     palette.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(150, 150, 150));
     QApplication::setPalette(palette);
+    // Metrics of the 8-point sans serif the designs were laid out in.
+    QFont font(QStringList{QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
+                           QStringLiteral("DejaVu Sans")});
+    font.setPixelSize(11);
+    QApplication::setFont(font);
 }

@@ -1,5 +1,8 @@
 // The controls of the tool's windows that plain Qt widgets do not cover, and the
-// design helpers that place a control at its client coordinates.
+// design helpers that place a control at its client coordinates. Labels, edits,
+// group boxes, panels and list boxes are the plain Qt widgets; a window's handlers
+// are connected with OnClicked (and the OnClick/OnTimer members below), which run
+// them through RunHandler.
 #pragma once
 
 #include <QColor>
@@ -13,7 +16,9 @@
 #include <functional>
 #include <vector>
 
+class QAbstractButton;
 class QRadioButton;
+class QStatusBar;
 class TForm;
 
 // Puts a control under a parent with a name and a place (left, top, width, height).
@@ -32,12 +37,23 @@ enum class TButtonKind { Custom, Ok, Cancel, Close };
 QPushButton* MakeButton(TForm* form, QWidget* parent, TButtonKind kind,
                         const QString& caption = {});
 
+// Runs the handler on every click of the button.
+void OnClicked(QAbstractButton* button, std::function<void()> handler);
+
+// Gives a control its hint, "short|long": the short part becomes its tool tip, the
+// long part its status tip; a hint without "|" is both.
+void SetHint(QWidget* control, const QString& hint);
+// From now on the status bar shows the application's hint: the long part of the
+// hint of the control under the mouse, nothing over a control without one.
+void ShowHintsIn(QStatusBar* bar);
+
 // An edit that shows "*" for every character typed.
 class QLineEdit;
 QLineEdit* MakePasswordEdit(QWidget* parent);
 
-// A group of radio buttons in columns. Its click handler runs on every change of
-// the selection, whether the user or code made it.
+// A group of radio buttons in columns, filled top to bottom, column by column. Its
+// click handler runs on every change of the selection, whether the user or code
+// made it, and only then. The "items" property is what translation walks.
 class TRadioGroup : public QGroupBox {
     Q_OBJECT
     Q_PROPERTY(QStringList items READ Items WRITE SetItems)
@@ -71,7 +87,7 @@ private:
     bool updating_ = false;
 };
 
-// A number edit with bounds.
+// A number edit with bounds; a value outside them is brought inside.
 class TSpinEdit : public QSpinBox {
     Q_OBJECT
 public:
@@ -81,8 +97,9 @@ public:
     void SetValue(int v) { setValue(v); }
 };
 
-// An indicator lamp: the on colour while its value is true, the off colour while false.
-// It repaints only when its value changes.
+// An indicator lamp of 22 x 14 pixels: the on colour while its value is true, the
+// off colour while false; it starts unlit. It asks to be repainted only when its
+// value changes, which RepaintRequests counts.
 class TLed : public QWidget {
     Q_OBJECT
 public:
@@ -104,7 +121,9 @@ private:
     int repaintRequests_ = 0;
 };
 
-// A timer with an interval, an enabled flag and one handler.
+// A timer with an interval, an enabled flag and one handler, on the main thread;
+// created disabled. A handler that must not overlap itself disables the timer while
+// it runs.
 class TTimer : public QObject {
     Q_OBJECT
 public:
@@ -118,5 +137,6 @@ private:
     QTimer timer_;
 };
 
-// Fusion with a neutral grey palette, for the whole application.
+// The neutral skin for the whole application: Fusion with a grey palette and a
+// small sans-serif font at which the window designs' captions fit.
 void ApplyNeutralSkin();

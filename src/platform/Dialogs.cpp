@@ -6,6 +6,19 @@
 #include <QInputDialog>
 #include <QMessageBox>
 
+namespace {
+
+// Boxes open over the window the user is working in.
+QWidget* BoxOwner() {
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    if (QWidget* active = QApplication::activeWindow())
+        return active;
+    return Application ? Application->MainForm() : nullptr;
+}
+
+} // namespace
+
 void MessageDlg(const QString& text, TMsgDlgType type) {
     QMessageBox::Icon icon = QMessageBox::Information;
     QString caption = QMessageBox::tr("Information");
@@ -28,14 +41,13 @@ void MessageDlg(const QString& text, TMsgDlgType type) {
     // Carriage returns break lines, as the messages are written.
     QString shown = text;
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QChar('\r'), QChar('\n'));
-    QMessageBox box(icon, caption, shown, QMessageBox::Ok,
-                    Application ? Application->MainForm() : nullptr);
+    QMessageBox box(icon, caption, shown, QMessageBox::Ok, BoxOwner());
     box.setObjectName(QStringLiteral("MessageDlg"));
     box.exec();
 }
 
 QString InputBox(const QString& caption, const QString& prompt, const QString& defaultText) {
-    QInputDialog dialog(Application ? Application->MainForm() : nullptr);
+    QInputDialog dialog(BoxOwner());
     dialog.setObjectName(QStringLiteral("InputBox"));
     dialog.setWindowTitle(caption);
     dialog.setLabelText(prompt);

@@ -46,8 +46,14 @@ int TForm::ShowModal() {
 
 void TForm::SetModalResult(int result) {
     modalResult_ = result;
-    if (result != mrNone && isVisible())
-        done(result);
+    // Queued: the handler that set the result finishes first, with the window shown.
+    if (result != mrNone)
+        QMetaObject::invokeMethod(this, &TForm::EndModalRun, Qt::QueuedConnection);
+}
+
+void TForm::EndModalRun() {
+    if (modalResult_ != mrNone && isVisible())
+        done(modalResult_);
 }
 
 void TForm::done(int result) {
@@ -55,7 +61,7 @@ void TForm::done(int result) {
     if (result == QDialog::Rejected)
         result = modalResult_ != mrNone ? modalResult_ : mrCancel;
     modalResult_ = result;
-    FormClose();
+    RunHandler([this] { FormClose(); });
     QDialog::done(result);
 }
 
@@ -87,15 +93,18 @@ void TForm::PlaceOnScreen() {
 }
 
 void TForm::showEvent(QShowEvent* event) {
-    PlaceOnScreen();
     QDialog::showEvent(event);
-    FormShow();
+    // A window coming back from the window manager (spontaneous) is not shown anew.
+    if (event->spontaneous())
+        return;
+    PlaceOnScreen();
+    RunHandler([this] { FormShow(); });
 }
 
 bool TForm::event(QEvent* event) {
     switch (event->type()) {
     case QEvent::WindowActivate:
-        FormActivate();
+        RunHandler([this] { FormActivate(); });
         break;
     case QEvent::StatusTip:
         // The long part of the hint under the mouse goes to the application's hint.
