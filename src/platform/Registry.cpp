@@ -161,18 +161,36 @@ private:
             *damaged_ = true;
     }
 
+    bool Decode(qsizetype index, QString& line) const {
+        QByteArray bytes = lines_[index];
+        if (bytes.endsWith('\r'))
+            bytes.chop(1);
+        QStringDecoder decoder(QStringDecoder::Utf8);
+        line = decoder(bytes);
+        return !decoder.hasError();
+    }
+
     bool NextLine(QString& line) {
         while (next_ < lines_.size()) {
-            QByteArray bytes = lines_[next_++];
-            if (bytes.endsWith('\r'))
-                bytes.chop(1);
-            QStringDecoder decoder(QStringDecoder::Utf8);
-            line = decoder(bytes);
-            if (!decoder.hasError())
+            if (Decode(next_++, line))
                 return true;
             Damaged();
         }
         return false;
+    }
+
+    // Takes the next line as the continuation of a byte list, unless it is not one
+    // (a file cut short): then it is left to be read on its own.
+    bool Continuation(QString& line) {
+        if (next_ >= lines_.size() || !Decode(next_, line))
+            return false;
+        line = line.trimmed();
+        for (QChar c : line) {
+            if (c != QChar(',') && c != QChar('\\') && !c.isSpace() && !IsHex(QString(c)))
+                return false;
+        }
+        ++next_;
+        return true;
     }
 
     TRegKey* Section(TRegKey& root, const QString& path) {
@@ -256,13 +274,12 @@ private:
         }
         QString bytes = data.mid(colon + 1);
         QString more;
-        // A continued line ends with a backslash; every line of the value must read.
+        // A continued line ends with a backslash.
         while (bytes.endsWith(QChar('\\'))) {
             bytes.chop(1);
-            qsizetype before = next_;
-            if (!NextLine(more) || next_ != before + 1)
+            if (!Continuation(more))
                 return false;
-            bytes += more.trimmed();
+            bytes += more;
         }
         for (QString token : bytes.split(QChar(','))) {
             token = token.trimmed();
@@ -323,7 +340,8 @@ void MakeFolders(const std::string& folder) {
     }
     if (errno != ENOENT)
         Fail("cannot create", folder);
-    if (folder.rfind('/') > 0)
+    const std::size_t slash = folder.rfind('/');
+    if (slash != std::string::npos && slash > 0)
         MakeFolders(Parent(folder));
     if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
         Fail("cannot create", folder);
@@ -769,6 +787,8 @@ void TRegistry::WriteString(const std::string& name, const std::string& value) {
 }
 
 void TRegistry::WriteBinaryData(const std::string& name, const void* buffer, std::int32_t size) {
+    if (size < 0)
+        throw ERegistryException("Failed to set data for '" + name + "'");
     Write(name, TRegValue::Binary(QByteArray(static_cast<const char*>(buffer), size)));
 }
 

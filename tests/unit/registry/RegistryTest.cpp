@@ -334,6 +334,8 @@ TEST_F(RegistryTest, ADamagedFileLosesOnlyItsUnreadableValuesAndIsKeptAside) {
                                 "\"Ut1\"=hex:01,02,03\n"
                                 "\"Cut short\"=hex:01,02,\\\n"
                                 "\xC3\x28\n"
+                                "\"Cut before the next value\"=hex:0a,\\\n"
+                                "\"Follows\"=dword:00000001\n"
                                 "\"Bad utf8 \xff\"=\"x\"\n"
                                 "\"Unclosed\"=\"abc\n"
                                 "garbage line\n"
@@ -351,7 +353,8 @@ TEST_F(RegistryTest, ADamagedFileLosesOnlyItsUnreadableValuesAndIsKeptAside) {
     EXPECT_EQ(reg.ReadString("Kept"), "yes");
     std::array<std::uint8_t, 3> bytes{};
     EXPECT_EQ(reg.ReadBinaryData("Ut1", bytes.data(), 3), 3);
-    EXPECT_EQ(reg.GetValueNames(), (std::vector<std::string>{"Comm Port", "Ut1", "Kept"}));
+    EXPECT_EQ(reg.GetValueNames(),
+              (std::vector<std::string>{"Comm Port", "Ut1", "Follows", "Kept"}));
     EXPECT_EQ(ReadText(file_), damaged) << "reading changes nothing";
     EXPECT_TRUE(DamagedCopies(file_.parent_path()).empty());
 
