@@ -10,9 +10,11 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
-#include <QSaveFile>
 
+#include <cerrno>
 #include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
 
 TConfigFrm* ConfigFrm = nullptr;
 
@@ -43,17 +45,33 @@ QFileDialog* MakeFileDialog(QWidget* parent, const char* name, bool save) {
 } // namespace
 
 bool SaveConfigFile(const QString& path, const TPyloxConfig& config) {
-    // Written aside and renamed over the old file only when complete and flushed,
-    // so that a failed save leaves the file it was replacing intact.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    // Written aside and renamed over the old file only when all 78 bytes are
+    // written and flushed, so that a failed save leaves the old file intact.
+    const std::string target = QFile::encodeName(path).toStdString();
+    std::string temporary = target + ".XXXXXX";
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0)
         return false;
-    if (file.write(reinterpret_cast<const char*>(kFileMark), 4) != 4 ||
-        file.write(reinterpret_cast<const char*>(config.Bytes()), kConfigSize) != kConfigSize) {
-        file.cancelWriting();
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(fd, 0666 & ~mask);
+    uint8_t bytes[kFileSize];
+    std::memcpy(bytes, kFileMark, 4);
+    std::memcpy(bytes + 4, config.Bytes(), kConfigSize);
+    std::size_t written = 0;
+    while (written < sizeof(bytes)) {
+        const ssize_t n = ::write(fd, bytes + written, sizeof(bytes) - written);
+        if (n <= 0 && errno != EINTR)
+            break;
+        if (n > 0)
+            written += static_cast<std::size_t>(n);
+    }
+    const bool complete = written == sizeof(bytes) && ::fsync(fd) == 0;
+    if (::close(fd) != 0 || !complete || ::rename(temporary.c_str(), target.c_str()) != 0) {
+        ::unlink(temporary.c_str());
         return false;
     }
-    return file.commit();
+    return true;
 }
 
 bool LoadConfigFile(const QString& path, TPyloxConfig& config) {

@@ -1,0 +1,81 @@
+// Driving modal windows from a test: the steps run from the event loop of the
+// modal showing they wait for, as a user's clicks would.
+#pragma once
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+#include <QWidget>
+
+#include <chrono>
+#include <functional>
+#include <string>
+
+namespace pylox::test {
+
+// The visible top-level window with this object name, or nullptr.
+inline QWidget* VisibleWindow(const QString& objectName) {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible() && w->objectName() == objectName)
+            return w;
+    return nullptr;
+}
+
+// The visible message box, or nullptr.
+inline QMessageBox* VisibleMessageBox() {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible())
+            return box;
+    return nullptr;
+}
+
+// Runs act once the condition holds, polling from the event loop; gives up after
+// the limit (the test then fails on what act did not do).
+inline void When(std::function<bool()> condition, std::function<void()> act,
+                 std::chrono::milliseconds limit = std::chrono::milliseconds(15000)) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    auto* timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [=] {
+        if (condition()) {
+            timer->stop();
+            timer->deleteLater();
+            act();
+        } else if (std::chrono::steady_clock::now() > deadline) {
+            timer->stop();
+            timer->deleteLater();
+        }
+    });
+    timer->start();
+}
+
+// Once the named window is visible, runs act on it.
+inline void WhenVisible(const QString& objectName, std::function<void(QWidget*)> act) {
+    When([=] { return VisibleWindow(objectName) != nullptr; },
+         [=] { act(VisibleWindow(objectName)); });
+}
+
+// Once a message box shows, keeps its text and presses its OK button.
+inline void AnswerMessageBox(QString* text) {
+    When([] { return VisibleMessageBox() != nullptr; },
+         [=] {
+             QMessageBox* box = VisibleMessageBox();
+             if (text)
+                 *text = box->text();
+             box->accept();
+         });
+}
+
+// Processes events until the condition holds or the limit passes.
+inline bool WaitFor(std::function<bool()> condition,
+                    std::chrono::milliseconds limit = std::chrono::milliseconds(10000)) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
+}
+
+} // namespace pylox::test
