@@ -85,9 +85,12 @@ std::vector<std::string> LinkLibraryCandidates() {
     std::vector<std::string> candidates;
     if (auto folder = ExecutableFolder(); !folder.empty())
         candidates.push_back((folder / kLinkLibraryFile).string());
-#ifdef PYLOX_INSTALL_LIBDIR
-    candidates.push_back((std::filesystem::path(PYLOX_INSTALL_LIBDIR) / kLinkLibraryFile).string());
-#endif
+    // The installed library folder, found from the executable's folder so that an
+    // installation works wherever its root lies (a package unpacked anywhere).
+    if (auto folder = ExecutableFolder(); !folder.empty())
+        candidates.push_back((folder.parent_path() / PYLOX_INSTALL_LIBDIR / kLinkLibraryFile)
+                                 .lexically_normal()
+                                 .string());
     candidates.emplace_back(kLinkLibraryFile);
     return candidates;
 }

@@ -38,7 +38,8 @@ extern TociCheckSynchronize ociCheckSynchronize;
 inline constexpr const char* kLinkLibraryFile = "libOrvexLink.so";
 
 // Where the library is looked for, in order: next to the executable, the installed
-// library folder, then the bare name for the system's search path.
+// library folder beside the executable's folder (../lib), then the bare name for the
+// system's search path.
 std::vector<std::string> LinkLibraryCandidates();
 
 // Loads the first candidate that opens and resolves the entry points. Returns 0 on
