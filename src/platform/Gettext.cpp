@@ -268,12 +268,12 @@ void ApplyTranslations(const std::vector<RecordedProperty>& properties, const QS
 
 } // namespace
 
-QString dgettext(const QString& domain, const QString& msgid) {
+QString DGettext(const QString& domain, const QString& msgid) {
     return Lookup(DomainOrDefault(domain), msgid.toUtf8()).value_or(msgid);
 }
 
 QString _(const QString& msgid) {
-    return dgettext(kDefaultDomain, msgid);
+    return DGettext(kDefaultDomain, msgid);
 }
 
 QString _(const char* msgid) {

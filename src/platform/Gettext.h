@@ -29,7 +29,7 @@ constexpr const char* N_(const char* msgid) {
 }
 
 // Translation of msgid in the given domain; msgid itself when there is none.
-QString dgettext(const QString& domain, const QString& msgid);
+QString DGettext(const QString& domain, const QString& msgid);
 
 // Raised by RetranslateComponent for a component that was never translated.
 class ETranslationError : public std::runtime_error {

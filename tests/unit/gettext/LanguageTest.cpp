@@ -112,11 +112,11 @@ TEST_F(Translation, DomainsAreSeparate) {
     MakeCatalogue(Locale(), "de", "default", {{"Opzioni", "Optionen"}});
     MakeCatalogue(Locale(), "de", "quil", {{"Cancel", "Abbrechen"}});
     UseLanguage(QStringLiteral("de"));
-    EXPECT_EQ(dgettext(QStringLiteral("quil"), QStringLiteral("Cancel")),
+    EXPECT_EQ(DGettext(QStringLiteral("quil"), QStringLiteral("Cancel")),
               QStringLiteral("Abbrechen"));
     EXPECT_EQ(_("Cancel"), QStringLiteral("Cancel"));
-    EXPECT_EQ(dgettext({}, QStringLiteral("Opzioni")), QStringLiteral("Optionen"));
-    EXPECT_EQ(dgettext(QStringLiteral("quil"), QStringLiteral("Opzioni")),
+    EXPECT_EQ(DGettext({}, QStringLiteral("Opzioni")), QStringLiteral("Optionen"));
+    EXPECT_EQ(DGettext(QStringLiteral("quil"), QStringLiteral("Opzioni")),
               QStringLiteral("Opzioni"));
 }
 
@@ -127,7 +127,7 @@ TEST_F(Translation, CatalogueWithoutUtf8IsTurnedOff) {
     MakeCatalogue(Locale(), "de", "quil", {{"Cancel", "Abbrechen"}});
     UseLanguage(QStringLiteral("de"));
     EXPECT_EQ(_("Opzioni"), QStringLiteral("Opzioni"));
-    EXPECT_EQ(dgettext(QStringLiteral("quil"), QStringLiteral("Cancel")),
+    EXPECT_EQ(DGettext(QStringLiteral("quil"), QStringLiteral("Cancel")),
               QStringLiteral("Abbrechen"));
 }
 
