@@ -435,14 +435,20 @@ TEST_F(RegistryTest, ConcurrentProcessesLoseNoValueAndReadersSeeWholeFiles) {
         };
     };
     const std::string path = file_.string();
-    auto reader = [path] {
-        // Every file seen while the writers run is complete and sound.
-        for (int i = 0; i < 400; ++i) {
+    const std::string last = "\"A" + std::to_string(kWrites - 1) + "\"=";
+    auto reader = [path, last] {
+        // Every file seen while the writers run is whole and sound: once there, it
+        // is never missing, empty or cut short.
+        bool seen = false;
+        for (int i = 0; i < 200000; ++i) {
             bool damaged = true;
-            std::string text = ReadText(path);
+            const std::string text = ReadText(path);
             ParseRegistryFile(QByteArray::fromStdString(text), &damaged);
-            if (!text.empty() && damaged)
+            if (damaged || (seen && text.empty()))
                 return false;
+            seen = seen || !text.empty();
+            if (text.find(last) != std::string::npos)
+                return true;
         }
         return true;
     };
