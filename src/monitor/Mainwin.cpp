@@ -177,9 +177,13 @@ void TMainFrm::FormShow() {
         TZelkLock lock(connection_->StateLock);
         id = connection_->StatusCopy.BoardId();
     }
-    InfoPan->setText("   " + _("Pylox") + ": " + QString::fromStdString(FormatBoardId(id)) +
-                     "        Firmware: " +
-                     QString::fromStdString(FormatVersion(connection_->GetFirmwareVersion())));
+    InfoPan->setText(InfoLine(id, connection_->GetFirmwareVersion()));
+}
+
+QString TMainFrm::InfoLine(const TBoardId& id, uint32_t firmwareVersion) {
+    // Only the product word is translated.
+    return "   " + _("Pylox") + ": " + QString::fromStdString(FormatBoardId(id)) +
+           "        Firmware: " + QString::fromStdString(FormatVersion(firmwareVersion));
 }
 
 void TMainFrm::FormClose() {

@@ -3,11 +3,13 @@
 // board password are written back to the board.
 #pragma once
 
+#include "link/Tpyloxdata.h"
 #include "platform/Controls.h"
 #include "platform/Form.h"
 
 #include <orvexlink.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -27,6 +29,9 @@ public:
 
     // The running connection, none between connections.
     TPylox* Connection() const { return connection_.get(); }
+
+    // The information line for a board identity and firmware version word.
+    static QString InfoLine(const TBoardId& id, uint32_t firmwareVersion);
 
     QLabel* InfoPan;
     QLabel* Panel1;

@@ -11,8 +11,8 @@ TApplication* Application = nullptr;
 
 TApplication::TApplication() {
     Application = this;
-    // Only the main form ends the program: the start window hides itself while the
-    // monitoring window runs, and that must not count as the last window closing.
+    // Only the main form ends the program, not whichever window happens to close
+    // last: the start window stays hidden while the monitoring window runs.
     QApplication::setQuitOnLastWindowClosed(false);
 }
 
