@@ -208,8 +208,23 @@ bool IsEmptyText(const QVariant& value) {
     return value.toString().isEmpty();
 }
 
+// Dialogs that Qt builds itself: their texts, caption included, are Qt's, which
+// Qt sets and re-translates through the translator.
+constexpr const char* kQtDialogs[] = {"QFileDialog",   "QMessageBox", "QInputDialog",
+                                      "QColorDialog",  "QFontDialog", "QProgressDialog",
+                                      "QErrorMessage", "QWizard"};
+
+bool IsQtDialog(const QObject* object) {
+    for (const char* name : kQtDialogs)
+        if (object->inherits(name))
+            return true;
+    return false;
+}
+
 void RecordTexts(QObject* object, bool isRoot, std::vector<RecordedProperty>& out) {
     if (!isRoot && object->objectName().startsWith(QLatin1StringView("qt_")))
+        return;
+    if (!isRoot && IsQtDialog(object))
         return;
     if (!IsIgnoredClass(object) && !IsStandardButton(object)) {
         const QMetaObject* meta = object->metaObject();

@@ -68,8 +68,10 @@ void TP_GlobalIgnoreClassProperty(const char* className, const QString& property
 // property the untranslated text it held; empty properties are not recorded. Not
 // touched: object names, properties of Qt's that are not texts (style sheets,
 // input masks, formats, rich-text contents), the ignore lists above, Qt's internal
-// objects (object names beginning with "qt_") and the standard buttons of a
-// QDialogButtonBox, which Qt itself re-translates through the translator.
+// objects (object names beginning with "qt_"), the standard buttons of a
+// QDialogButtonBox and the contents of the dialogs Qt builds (file dialog, message
+// box, input dialog...), which Qt itself
+// re-translates through the translator.
 // An empty domain means "default"; a text that "default" does not translate is
 // looked up in the domains of Qt's texts (AddDomainForResourceString), since
 // windows also carry Qt's own texts (a close button's "&Close"). A radio group's

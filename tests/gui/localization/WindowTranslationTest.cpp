@@ -10,6 +10,7 @@
 #include <QCheckBox>
 #include <QCommandLinkButton>
 #include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -95,6 +96,8 @@ struct Window {
         rich->setPlainText("Testo ricco");
         link = new QCommandLinkButton("Collegamento", "Altro", form.get());
         box = new QDialogButtonBox(QDialogButtonBox::Cancel, form.get());
+        auto* files = new QFileDialog(form.get());
+        files->setOption(QFileDialog::DontUseNativeDialog);
     }
     std::unique_ptr<QWidget> form = std::make_unique<QWidget>();
     QLabel* label;
@@ -160,7 +163,8 @@ TEST_F(WindowTranslation, TranslatesEveryTextPropertyAndRecordsTheOriginals) {
     const QStringList recorded = RecordedTexts(w.form.get());
     for (const char* text : {"Opzioni", "Etichetta", "Suggerimento", "Seriale", "Modem", "Esci"})
         EXPECT_TRUE(recorded.contains(text)) << text;
-    for (const char* text : {"Label1", "Testo ricco", "Collegamento", "Aiuto", "5", ""})
+    for (const char* text : {"Label1", "Testo ricco", "Collegamento", "Aiuto", "5", "", "Cancel",
+                             "Look in:", "File &name:"})
         EXPECT_FALSE(recorded.contains(text)) << text;
 }
 
