@@ -155,14 +155,14 @@ private:
         if (!transport_ || suspended_)
             return false;
         const Deadline deadline = Clock::now() + std::chrono::milliseconds(txTimeoutMs_.load());
+        // A late answer to an earlier request must not pass for this one.
+        transport_->Drain();
+        decoder_.Reset();
         // A broken link is re-opened here, within this request's time.
         if (!transport_->IsOpen() && !OpenUntil(deadline)) {
             Fail(kErrOpen, "link not open");
             return false;
         }
-        // A late answer to an earlier request must not pass for this one.
-        transport_->Drain();
-        decoder_.Reset();
 
         const int protocol = protocol_;
         const std::vector<uint8_t> bytes = EncodeFrame(request, protocol);

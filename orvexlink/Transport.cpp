@@ -11,6 +11,7 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
+#include <string_view>
 #include <sys/socket.h>
 #include <termios.h>
 #include <thread>
@@ -206,6 +207,35 @@ public:
         }
         log_.Write(kLogEvents, "modem connected to " + number_);
         return true;
+    }
+
+    // A carrier lost between two requests shows in what is thrown away.
+    void Drain() override {
+        uint8_t scratch[256];
+        std::string pending;
+        ssize_t n;
+        while (fd_ >= 0 && (n = ::read(fd_, scratch, sizeof(scratch))) > 0)
+            pending.append(reinterpret_cast<char*>(scratch), static_cast<std::size_t>(n));
+        if (pending.find("NO CARRIER") != std::string::npos) {
+            log_.Write(kLogEvents, "modem: carrier lost");
+            Close();
+        }
+    }
+
+    // A modem that lost its carrier says so on the line; the link is then broken
+    // and the next request dials again.
+    long Receive(uint8_t* buffer, std::size_t size, Deadline deadline) override {
+        const long n = SerialTransport::Receive(buffer, size, deadline);
+        if (n > 0) {
+            static constexpr std::string_view kNoCarrier = "NO CARRIER";
+            const std::string_view text(reinterpret_cast<const char*>(buffer),
+                                        static_cast<std::size_t>(n));
+            if (text.find(kNoCarrier) != std::string_view::npos) {
+                lastError_ = "modem: NO CARRIER";
+                return -1;
+            }
+        }
+        return n;
     }
 
 private:

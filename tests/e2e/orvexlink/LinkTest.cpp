@@ -87,6 +87,11 @@ TEST_F(Link, SerialAndModemLinksRunOverAPseudoTerminal) {
         std::strcpy(params.PhoneNumber, "0432123456");
         ASSERT_TRUE(Connect(params));
         StartSequence(0x01000108);
+        // The board hangs up; the next request dials again.
+        ASSERT_EQ(board.Control("close"), "ok");
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        TPyloxStatus status;
+        EXPECT_TRUE(Status(status));
     }
 }
 
