@@ -400,8 +400,11 @@ QStringList CatalogueFolders() {
     const State& state = Global();
     if (state.folders)
         return *state.folders;
-    return {QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath() + QStringLiteral("/locale"),
-            QStringLiteral(PYLOX_INSTALL_DATADIR "/locale")};
+    // Next to the executable (the build tree), then the installed data folder found
+    // from the executable's folder, so that an installation works wherever its root lies.
+    const QString exeFolder = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
+    return {exeFolder + QStringLiteral("/locale"),
+            QDir::cleanPath(exeFolder + QStringLiteral("/../" PYLOX_INSTALL_DATADIR "/locale"))};
 }
 
 void SetCatalogueFolders(const QStringList& folders) {
