@@ -129,6 +129,7 @@ class TTimer : public QObject {
 public:
     explicit TTimer(QObject* parent = nullptr);
     void SetInterval(int milliseconds) { timer_.setInterval(milliseconds); }
+    int Interval() const { return timer_.interval(); }
     void SetEnabled(bool enabled);
     bool Enabled() const { return timer_.isActive(); }
     std::function<void()> OnTimer;
