@@ -6,10 +6,10 @@
 #include <orvexlink.h>
 
 #include <atomic>
+#include <condition_variable>
 #include <cstring>
 #include <memory>
 #include <mutex>
-#include <thread>
 #include <vector>
 
 #define OCI_EXPORT extern "C" __attribute__((visibility("default")))
@@ -36,43 +36,42 @@ public:
         transport_ = MakeTransport(params_, log_);
         decoder_.Reset();
         suspended_ = false;
+        valid_ = transport_ && UsableParams(params_);
+        connected_ = false;
         log_.Write(kLogEvents, "connection created, kind " + std::to_string(params.Kind));
         return transport_ != nullptr;
     }
 
     void Delete() {
+        // A wait for the link in another thread gives up at its next attempt
+        // instead of holding the connection until its timeout.
+        {
+            std::lock_guard wake(wakeMutex_);
+            deleting_ = true;
+        }
+        wakeUp_.notify_all();
         std::lock_guard lock(requestMutex_);
         if (transport_)
             log_.Write(kLogEvents, "connection deleted");
         transport_.reset();
         decoder_.Reset();
+        valid_ = false;
+        connected_ = false;
+        std::lock_guard wake(wakeMutex_);
+        deleting_ = false;
     }
 
-    bool IsValid() {
-        std::lock_guard lock(requestMutex_);
-        if (!transport_)
-            return false;
-        switch (params_.Kind) {
-        case 1:
-        case 2:
-            return params_.ComPort >= 1;
-        default:
-            return !FieldText(params_.HostAddress, sizeof(params_.HostAddress)).empty() &&
-                   params_.Port > 0 && params_.Port < 65536;
-        }
-    }
-
-    bool IsConnected() {
-        std::lock_guard lock(requestMutex_);
-        return transport_ && transport_->IsOpen();
-    }
-
+    // These three answer at once, also while another thread waits for the link.
+    bool IsValid() const { return valid_; }
+    bool IsConnected() const { return connected_; }
     bool IsBusy() const { return busy_; }
 
     bool WaitToConnect(uint32_t timeoutMs) {
         std::lock_guard lock(requestMutex_);
         const Deadline deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-        return transport_ && OpenUntil(deadline);
+        const bool ok = transport_ && OpenUntil(deadline);
+        connected_ = ok;
+        return ok;
     }
 
     bool Request(TZelkBasicMsg* request, TZelkBasicMsg* answer) {
@@ -81,6 +80,7 @@ public:
         std::lock_guard lock(requestMutex_);
         busy_ = true;
         const bool ok = Exchange(*request, *answer);
+        connected_ = transport_ && transport_->IsOpen();
         busy_ = false;
         return ok;
     }
@@ -88,6 +88,7 @@ public:
     bool Suspend() {
         std::lock_guard lock(requestMutex_);
         suspended_ = true;
+        connected_ = false;
         if (transport_)
             transport_->Close();
         return transport_ != nullptr;
@@ -136,6 +137,19 @@ public:
     }
 
 private:
+    // Parameters a link can be opened with: a COM port for the serial kinds, a
+    // host and a port for the network kinds.
+    static bool UsableParams(const TConnParams& params) {
+        switch (params.Kind) {
+        case 1:
+        case 2:
+            return params.ComPort >= 1;
+        default:
+            return !FieldText(params.HostAddress, sizeof(params.HostAddress)).empty() &&
+                   params.Port > 0 && params.Port < 65536;
+        }
+    }
+
     bool OpenUntil(Deadline deadline) {
         if (suspended_)
             return false;
@@ -147,7 +161,9 @@ private:
             log_.Write(kLogErrors, "open failed: " + transport_->LastError());
             if (Clock::now() + kReconnectPause >= deadline)
                 return false;
-            std::this_thread::sleep_for(kReconnectPause);
+            std::unique_lock wake(wakeMutex_);
+            if (wakeUp_.wait_for(wake, kReconnectPause, [this] { return deleting_; }))
+                return false;
         }
     }
 
@@ -241,10 +257,16 @@ private:
     std::unique_ptr<Transport> transport_;
     FrameDecoder decoder_{kProtocolAny};
     bool suspended_ = false;
+    std::atomic<bool> valid_{false};
+    std::atomic<bool> connected_{false};
     std::atomic<bool> busy_{false};
     std::atomic<int> protocol_{kProtocolCurrent};
     std::atomic<uint32_t> txTimeoutMs_{kDefaultTxTimeoutMs};
     LinkLog log_;
+
+    std::mutex wakeMutex_;
+    std::condition_variable wakeUp_;
+    bool deleting_ = false;
 
     std::mutex notifyMutex_;
     Notifications notifications_;

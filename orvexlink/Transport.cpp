@@ -64,7 +64,10 @@ public:
     bool Send(const uint8_t* data, std::size_t size, Deadline deadline) override {
         std::size_t sent = 0;
         while (sent < size) {
-            const ssize_t n = ::write(fd_, data + sent, size - sent);
+            // A socket whose peer is gone must fail the write, not raise SIGPIPE
+            // in the process that loaded us.
+            const ssize_t n = socket_ ? ::send(fd_, data + sent, size - sent, MSG_NOSIGNAL)
+                                      : ::write(fd_, data + sent, size - sent);
             if (n > 0) {
                 sent += static_cast<std::size_t>(n);
             } else if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
@@ -98,14 +101,26 @@ public:
         }
     }
 
-    void Drain() override {
+    void Drain() override { ReadPending(nullptr); }
+
+protected:
+    // Reads whatever has arrived (into *kept when given). A peer that hung up or a
+    // line that failed since the last request closes the link here, so that the
+    // request about to be sent opens it again instead of failing on it.
+    void ReadPending(std::string* kept) {
         uint8_t scratch[256];
-        while (fd_ >= 0 && ::read(fd_, scratch, sizeof(scratch)) > 0) {
+        ssize_t n;
+        while (fd_ >= 0 && (n = ::read(fd_, scratch, sizeof(scratch))) > 0)
+            if (kept)
+                kept->append(reinterpret_cast<char*>(scratch), static_cast<std::size_t>(n));
+        if (fd_ >= 0 && (n == 0 || (errno != EAGAIN && errno != EINTR))) {
+            lastError_ = n == 0 ? "closed by the peer" : ErrnoText("receive");
+            Close();
         }
     }
 
-protected:
     int fd_ = -1;
+    bool socket_ = false;
 };
 
 speed_t SpeedOf(int32_t baud) {
@@ -211,12 +226,9 @@ public:
 
     // A carrier lost between two requests shows in what is thrown away.
     void Drain() override {
-        uint8_t scratch[256];
         std::string pending;
-        ssize_t n;
-        while (fd_ >= 0 && (n = ::read(fd_, scratch, sizeof(scratch))) > 0)
-            pending.append(reinterpret_cast<char*>(scratch), static_cast<std::size_t>(n));
-        if (pending.find("NO CARRIER") != std::string::npos) {
+        ReadPending(&pending);
+        if (fd_ >= 0 && pending.find("NO CARRIER") != std::string::npos) {
             log_.Write(kLogEvents, "modem: carrier lost");
             Close();
         }
@@ -312,6 +324,7 @@ public:
         freeaddrinfo(addresses);
         if (fd_ < 0)
             return false;
+        socket_ = true;
         const int one = 1;
         setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &one, sizeof(one));
         log_.Write(kLogEvents, "TCP connected to " + host_ + ":" + std::to_string(port_));

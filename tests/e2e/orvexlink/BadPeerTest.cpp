@@ -1,79 +1,159 @@
-// A far side that answers with bytes no board would send.
+// Far sides that answer with bytes no board would send, over every carrier.
 #include "LinkFixture.h"
 #include "OrvexFraming.h"
+#include "ScriptedPeer.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <thread>
-#include <unistd.h>
+#include <chrono>
+#include <mutex>
 
 namespace {
 
-// Accepts one connection and answers every read with the given bytes.
-class RawPeer {
-public:
-    explicit RawPeer(std::vector<uint8_t> reply) : reply_(std::move(reply)) {
-        listener_ = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof(address));
-        listen(listener_, 1);
-        socklen_t length = sizeof(address);
-        getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
-        port_ = ntohs(address.sin_port);
-        thread_ = std::thread([this] {
-            const int fd = accept(listener_, nullptr, nullptr);
-            uint8_t buffer[512];
-            while (fd >= 0 && read(fd, buffer, sizeof(buffer)) > 0)
-                if (!reply_.empty() && write(fd, reply_.data(), reply_.size()) < 0)
-                    break;
-            if (fd >= 0)
-                close(fd);
-        });
-    }
-    ~RawPeer() {
-        shutdown(listener_, SHUT_RDWR);
-        close(listener_);
-        thread_.join();
-    }
-    int Port() const { return port_; }
+using Bytes = std::vector<uint8_t>;
+using std::chrono::steady_clock;
 
-private:
-    std::vector<uint8_t> reply_;
-    int listener_ = -1;
-    int port_ = 0;
-    std::thread thread_;
-};
-
-std::vector<uint8_t> StatusFrame() {
+Bytes StatusFrame(int protocol = orvexlink::kProtocolCurrent) {
     TZelkBasicMsg frame{};
     frame.Command = '@';
     frame.Length = 71;
-    return orvexlink::EncodeFrame(frame, orvexlink::kProtocolCurrent);
+    frame.Data[0] = 0x5A;
+    return orvexlink::EncodeFrame(frame, protocol);
 }
 
-class BadPeer : public LinkFixture {};
+Bytes Join(Bytes a, const Bytes& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+struct Reply {
+    const char* name;
+    Bytes bytes;
+    bool answered;
+};
+
+std::vector<Reply> Replies() {
+    Bytes wrongCheck = StatusFrame();
+    wrongCheck.back() ^= 0x01;
+    Bytes oversized = StatusFrame();
+    oversized[9] = 0xF0; // a length of 240
+    Bytes truncated = StatusFrame();
+    truncated.resize(30);
+    const Bytes garbage = {0xA5, 0x5A, 0xA5, 0x00, 0x13, 0x37, 0x7E, 0xFF};
+    return {
+        // The peer and the carrier work: a good answer gets through, also behind
+        // garbage and in the other variant.
+        {"good", StatusFrame(), true},
+        {"garbage then good", Join(garbage, StatusFrame()), true},
+        {"legacy variant", StatusFrame(orvexlink::kProtocolLegacy), true},
+        {"silent", {}, false},
+        {"garbage", garbage, false},
+        {"wrong check", wrongCheck, false},
+        {"length over 231", oversized, false},
+        {"truncated", truncated, false},
+    };
+}
+
+class BadPeer : public LinkFixture {
+protected:
+    pylox::test::ScopedConfigHome home_;
+    std::filesystem::path DosDevices() const { return home_.path() / "Orvex" / "dosdevices"; }
+};
 
 TEST_F(BadPeer, EveryDamagedAnswerFailsWithinTheTimeout) {
-    auto wrongCheck = StatusFrame();
-    wrongCheck.back() ^= 0x01;
-    auto oversized = StatusFrame();
-    oversized[9] = 0xF0; // a length of 240
-    auto truncated = StatusFrame();
-    truncated.resize(30);
-    const std::vector<std::vector<uint8_t>> replies = {
-        {}, {0xA5, 0x5A, 0xA5, 0x00, 0x13, 0x37}, wrongCheck, oversized, truncated};
     orvex::ociSetTxTimeout(400);
-    for (const auto& reply : replies) {
-        RawPeer peer(reply);
-        ASSERT_TRUE(Connect(Network(3, "127.0.0.1", peer.Port())));
-        TPyloxMsg request, answer;
-        request.BuildStatusRequest();
-        const auto before = std::chrono::steady_clock::now();
-        EXPECT_FALSE(Send(request, answer)) << reply.size();
-        EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::seconds(3));
+    for (Carrier carrier : {Carrier::Tcp, Carrier::Udp, Carrier::Serial}) {
+        for (const Reply& reply : Replies()) {
+            SCOPED_TRACE(std::string(CarrierName(carrier)) + ": " + reply.name);
+            ScriptedPeer peer(
+                carrier, [&](const Bytes&) { return reply.bytes; }, DosDevices());
+            ASSERT_TRUE(Connect(peer.Params()));
+            TPyloxMsg request, answer;
+            request.BuildStatusRequest();
+            const auto before = steady_clock::now();
+            EXPECT_EQ(Send(request, answer), reply.answered);
+            EXPECT_LT(steady_clock::now() - before, std::chrono::seconds(3));
+            if (reply.answered) {
+                EXPECT_EQ(answer.Command, '@');
+                EXPECT_EQ(answer.Length, 71);
+                EXPECT_EQ(answer.Data[0], 0x5A);
+            }
+            orvex::ociDeleteConnection();
+        }
+    }
+}
+
+// A Hayes modem written here: it records the command lines it is given and
+// answers the dial with the result under test; after CONNECT it answers frames.
+class ScriptedModem {
+public:
+    ScriptedModem(std::string initResult, std::string dialResult)
+        : initResult_(std::move(initResult)), dialResult_(std::move(dialResult)) {}
+
+    Bytes operator()(const Bytes& received) {
+        std::lock_guard lock(mutex_);
+        if (online_)
+            return StatusFrame();
+        std::string reply;
+        for (uint8_t byte : received) {
+            if (byte != '\r') {
+                line_ += static_cast<char>(byte);
+                continue;
+            }
+            lines_.push_back(line_);
+            const bool dial = line_.rfind("ATD", 0) == 0;
+            line_.clear();
+            const std::string& result = dial ? dialResult_ : initResult_;
+            if (!result.empty())
+                reply += "\r\n" + result + "\r\n";
+            online_ = dial && result.rfind("CONNECT", 0) == 0;
+        }
+        return {reply.begin(), reply.end()};
+    }
+
+    std::vector<std::string> Lines() {
+        std::lock_guard lock(mutex_);
+        return lines_;
+    }
+
+private:
+    std::mutex mutex_;
+    std::string initResult_, dialResult_, line_;
+    std::vector<std::string> lines_;
+    bool online_ = false;
+};
+
+TEST_F(BadPeer, AModemConnectsOnlyOnConnect) {
+    struct Case {
+        const char* init;
+        const char* dial;
+        bool connects;
+    };
+    const Case cases[] = {
+        {"OK", "CONNECT 38400", true}, {"OK", "BUSY", false}, {"OK", "NO CARRIER", false},
+        {"OK", "NO DIALTONE", false},  {"OK", "", false},     {"ERROR", "CONNECT", false},
+        {"", "CONNECT", false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.init) + " / " + c.dial);
+        ScriptedModem modem(c.init, c.dial);
+        ScriptedPeer peer(Carrier::Serial, std::ref(modem), DosDevices());
+        TConnParams params = peer.Params();
+        params.Kind = 2;
+        params.UseModem = 1;
+        params.DialOption = 119;
+        std::strcpy(params.ModemInit, "AT&D0&K0X3");
+        std::strcpy(params.PhoneNumber, "0432123456");
+        ASSERT_TRUE(orvex::ociCreateNewConnection(&params));
+        ASSERT_TRUE(orvex::ociIsValid());
+        const auto before = steady_clock::now();
+        EXPECT_EQ(orvex::ociWaitToConnect(1500), c.connects);
+        EXPECT_LT(steady_clock::now() - before, std::chrono::seconds(4));
+        const std::vector<std::string> lines = modem.Lines();
+        ASSERT_FALSE(lines.empty());
+        EXPECT_EQ(lines.front(), "AT&D0&K0X3");
+        if (c.connects) {
+            EXPECT_EQ(lines, (std::vector<std::string>{"AT&D0&K0X3", "ATDw0432123456"}));
+            TPyloxStatus status;
+            EXPECT_TRUE(Status(status));
+        }
         orvex::ociDeleteConnection();
     }
 }

@@ -1,6 +1,7 @@
 #include "BoardProcess.h"
 #include "LinkFixture.h"
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -114,13 +115,50 @@ TEST_F(Link, ACommittedConfigurationSurvivesABoardRestart) {
     board.Restart();
     TPyloxMsg read;
     read.BuildReadConfig();
-    bool answered = false;
-    for (int attempt = 0; attempt < 5 && !answered; ++attempt)
-        answered = Send(read, answer);
-    ASSERT_TRUE(answered);
+    ASSERT_TRUE(Send(read, answer));
     TPyloxConfig readBack;
     ASSERT_TRUE(ParseConfig(*answer.Frame(), readBack));
     EXPECT_EQ(readBack, config);
+}
+
+TEST_F(Link, TheFirstRequestAfterTheBoardWasKilledReachesItAgain) {
+    pylox::test::ScopedConfigHome home;
+    const auto links = home.path() / "Orvex" / "dosdevices";
+    struct Case {
+        const char* name;
+        std::vector<std::string> args;
+        TConnParams params;
+    };
+    TConnParams serial = Network(1, "", 0);
+    serial.ComPort = 7;
+    TConnParams modem = Network(2, "", 0);
+    modem.ComPort = 8;
+    modem.UseModem = 1;
+    modem.DialOption = 119;
+    std::strcpy(modem.ModemInit, "AT&D0&K0X3");
+    std::strcpy(modem.PhoneNumber, "0432123456");
+    std::vector<Case> cases = {
+        {"tcp", {"--tcp", "0"}, Network(3, "127.0.0.1", 0)},
+        {"udp", {"--udp", "0"}, Network(5, "127.255.255.255", 0)},
+        {"serial", {"--pty", "--pty-link", (links / "com7").string()}, serial},
+        {"modem", {"--modem", "--pty-link", (links / "com8").string()}, modem},
+    };
+    for (Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        BoardProcess board(c.args);
+        if (c.params.Kind == 3)
+            c.params.Port = board.TcpPort();
+        if (c.params.Kind == 5)
+            c.params.Port = board.UdpPort();
+        ASSERT_TRUE(Connect(c.params));
+        TPyloxStatus status;
+        ASSERT_TRUE(Status(status));
+        board.Restart();
+        EXPECT_TRUE(Status(status));
+        EXPECT_TRUE(orvex::ociIsConnected());
+        orvex::ociDeleteConnection();
+        EXPECT_FALSE(orvex::ociIsConnected());
+    }
 }
 
 TEST_F(Link, FaultsOfTheBoardFailTheRequestAndTheLinkRecovers) {
@@ -199,20 +237,56 @@ TEST_F(Link, IsValidRefusesParametersThatCannotWork) {
     EXPECT_FALSE(orvex::ociWaitToConnect(300));
 }
 
-TEST_F(Link, TheLogRecordsEventsAndFrames) {
+TEST_F(Link, EachLogLevelAddsItsLines) {
     pylox::test::TempDir dir;
-    const auto log = dir.path() / "log.txt";
     BoardProcess board({"--tcp", "0"});
-    orvex::ociSetLog(log.c_str(), 4);
-    ASSERT_TRUE(Connect(Network(3, "127.0.0.1", board.TcpPort())));
-    TPyloxStatus status;
-    ASSERT_TRUE(Status(status));
-    orvex::ociSetLog("", 0);
-    std::ifstream in(log);
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_NE(text.find("TCP connected to 127.0.0.1"), std::string::npos) << text;
-    EXPECT_NE(text.find("tx: A5 5A 40"), std::string::npos) << text;
-    EXPECT_NE(text.find("answer '@' 71 bytes"), std::string::npos) << text;
+    // The line each level brings in, by the lowest level that writes it.
+    const std::pair<int, const char*> lines[] = {{1, "request failed: no answer to '@'"},
+                                                 {2, "TCP connected to 127.0.0.1"},
+                                                 {3, "answer '@' 71 bytes"},
+                                                 {4, "tx: A5 5A 40"},
+                                                 {4, "rx: A5 5A 40"}};
+    for (int level = 0; level <= 4; ++level) {
+        SCOPED_TRACE(level);
+        const auto log = dir.path() / ("log" + std::to_string(level) + ".txt");
+        orvex::ociSetLog(log.c_str(), level);
+        ASSERT_TRUE(Connect(Network(3, "127.0.0.1", board.TcpPort())));
+        TPyloxStatus status;
+        ASSERT_TRUE(Status(status));
+        ASSERT_EQ(board.Control("drop 1"), "ok");
+        EXPECT_FALSE(Status(status));
+        orvex::ociDeleteConnection();
+        orvex::ociSetLog("", 0);
+        std::ifstream in(log);
+        const std::string text((std::istreambuf_iterator<char>(in)),
+                               std::istreambuf_iterator<char>());
+        EXPECT_EQ(std::filesystem::exists(log), level > 0);
+        for (const auto& [lowest, line] : lines)
+            EXPECT_EQ(text.find(line) != std::string::npos, level >= lowest) << line << "\n"
+                                                                             << text;
+    }
+}
+
+TEST_F(Link, AWaitInOneThreadHoldsUpNoOther) {
+    // Nobody listens there: the wait would go on for its whole minute.
+    const TConnParams params = Network(3, "127.0.0.1", 1);
+    ASSERT_TRUE(orvex::ociCreateNewConnection(&params));
+    std::atomic<bool> waited{false}, connected{true};
+    std::thread connector([&] {
+        connected = orvex::ociWaitToConnect(60000);
+        waited = true;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const auto before = std::chrono::steady_clock::now();
+    EXPECT_TRUE(orvex::ociIsValid());
+    EXPECT_FALSE(orvex::ociIsConnected());
+    EXPECT_FALSE(waited);
+    // Deleting the connection ends the wait at its next attempt.
+    orvex::ociDeleteConnection();
+    EXPECT_FALSE(orvex::ociIsValid());
+    connector.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::seconds(5));
+    EXPECT_FALSE(connected);
 }
 
 TEST_F(Link, TheUnusedEntryPointsAreHarmless) {
