@@ -17,7 +17,7 @@ trap cleanup EXIT
 deb=$(ls "$work"/package/*.deb)
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
-for library in libqt6widgets6 libqt6gui6 libqt6core6 libc6 libstdc++6 qt6-qpa-plugins; do
+for library in libqt6widgets6 libqt6gui6 libqt6core6 libc6 libstdc++6; do
     grep -q "$library" <<<"$depends" || { echo "missing dependency on $library"; exit 1; }
 done
 
