@@ -4,7 +4,9 @@
 #include "ScriptedPeer.h"
 
 #include <chrono>
+#include <cstring>
 #include <mutex>
+#include <termios.h>
 
 namespace {
 
@@ -154,6 +156,58 @@ TEST_F(BadPeer, AModemConnectsOnlyOnConnect) {
             TPyloxStatus status;
             EXPECT_TRUE(Status(status));
         }
+        orvex::ociDeleteConnection();
+    }
+}
+
+TEST_F(BadPeer, ModemTextsWithoutTerminatorAreSentWithinTheirSize) {
+    ScriptedModem modem("OK", "CONNECT");
+    ScriptedPeer peer(Carrier::Serial, std::ref(modem), DosDevices());
+    TConnParams params = peer.Params();
+    params.Kind = 2;
+    params.UseModem = 1;
+    params.DialOption = 119;
+    // Both fields filled to the last byte; the bytes after each are not digits.
+    const std::string init = "AT" + std::string(sizeof(params.ModemInit) - 2, 'E');
+    const std::string number(sizeof(params.PhoneNumber), '5');
+    std::memcpy(params.ModemInit, init.data(), sizeof(params.ModemInit));
+    std::memcpy(params.PhoneNumber, number.data(), sizeof(params.PhoneNumber));
+    std::memset(params.HostAddress, 'h', sizeof(params.HostAddress));
+    ASSERT_TRUE(orvex::ociCreateNewConnection(&params));
+    ASSERT_TRUE(orvex::ociWaitToConnect(3000));
+    EXPECT_EQ(modem.Lines(), (std::vector<std::string>{init, "ATDw" + number}));
+}
+
+// A pseudo-terminal always carries 8 bits without parity, whatever it is told, so
+// what shows here is the speed, the stop bits and the raw mode.
+TEST_F(BadPeer, TheSerialLineIsRawWithTheGivenSpeed) {
+    struct Case {
+        int32_t baud;
+        speed_t speed;
+    };
+    const Case cases[] = {{38400, B38400}, {9600, B9600}, {12345, B38400}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.baud);
+        ScriptedPeer peer(
+            Carrier::Serial, [](const Bytes&) { return StatusFrame(); }, DosDevices());
+        // The peer's line starts out cooked, with two stop bits.
+        termios before{};
+        tcgetattr(peer.Line(), &before);
+        before.c_cflag |= CSTOPB;
+        before.c_lflag |= ICANON | ECHO;
+        cfsetospeed(&before, B1200);
+        tcsetattr(peer.Line(), TCSANOW, &before);
+        TConnParams params = peer.Params();
+        params.Baud = c.baud;
+        ASSERT_TRUE(Connect(params));
+        termios line{};
+        ASSERT_EQ(tcgetattr(peer.Line(), &line), 0);
+        EXPECT_EQ(cfgetospeed(&line), c.speed);
+        EXPECT_EQ(cfgetispeed(&line), c.speed);
+        EXPECT_EQ(line.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
+        EXPECT_EQ(line.c_cflag & (PARENB | CSTOPB | CRTSCTS), 0u);
+        EXPECT_EQ(line.c_lflag & (ICANON | ECHO | ISIG), 0u);
+        EXPECT_EQ(line.c_iflag & (IXON | ICRNL), 0u);
         orvex::ociDeleteConnection();
     }
 }

@@ -30,6 +30,8 @@ public:
 
     // Connection parameters that reach this peer.
     TConnParams Params() const;
+    // Serial: the peer's own descriptor of the line, to look at its settings.
+    int Line() const { return slave_; }
 
 private:
     void Serve();

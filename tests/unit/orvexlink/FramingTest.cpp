@@ -51,6 +51,33 @@ TEST(Framing, BothVariantsRoundTripEveryLength) {
     }
 }
 
+// The bytes a board sees are a contract: these are the documented examples.
+TEST(Framing, FramesHaveTheirDocumentedBytes) {
+    TZelkBasicMsg status{};
+    status.Command = '@';
+    TZelkBasicMsg login{};
+    login.Command = '#';
+    login.Length = 5;
+    std::memcpy(login.Data, "1234", 5);
+    struct Case {
+        const TZelkBasicMsg& frame;
+        int protocol;
+        std::vector<uint8_t> bytes;
+    };
+    const Case cases[] = {
+        {status, kProtocolCurrent, {0xA5, 0x5A, 0x40, 0, 0, 0, 0, 0, 0, 0, 0xC7, 0xEE}},
+        {status, kProtocolLegacy, {0x7E, 0x40, 0, 0, 0, 0, 0, 0, 0, 0xC0}},
+        {login,
+         kProtocolCurrent,
+         {0xA5, 0x5A, 0x23, 0, 0, 0, 0, 0, 0, 5, 0x31, 0x32, 0x33, 0x34, 0, 0xBB, 0x5A}},
+        {login,
+         kProtocolLegacy,
+         {0x7E, 0x23, 0, 0, 0, 0, 0, 0, 5, 0x31, 0x32, 0x33, 0x34, 0, 0x0E}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(EncodeFrame(c.frame, c.protocol), c.bytes) << c.frame.Command << c.protocol;
+}
+
 TEST(Framing, ADecoderForOneVariantIgnoresTheOther) {
     const auto legacy = EncodeFrame(Frame('S', 5), kProtocolLegacy);
     FrameDecoder decoder(kProtocolCurrent);
