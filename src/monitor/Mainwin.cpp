@@ -59,15 +59,15 @@ TMainFrm::TMainFrm() {
     comic.setPointSize(8);
     InfoPan->setFont(comic);
 
-    Panel1 = Place(new QLabel(this), "Panel1", 8, 8, 129, 177);
+    Panel1 = Place(new QFrame(this), "Panel1", 8, 8, 129, 177);
     Panel1->setFrameShape(QFrame::Panel);
     Panel1->setFrameShadow(QFrame::Raised);
-    Panel1->setAlignment(Qt::AlignCenter);
-    Panel1->setScaledContents(true);
+    Image2 = Place(new QLabel(Panel1), "Image2", 1, 1, 127, 175);
+    Image2->setScaledContents(true);
 
-    Panel2 = Place(new QLabel(this), "Panel2", 8, 192, 129, 25);
-    static_cast<QLabel*>(Panel2)->setFrameShape(QFrame::Panel);
-    static_cast<QLabel*>(Panel2)->setFrameShadow(QFrame::Raised);
+    Panel2 = Place(new QFrame(this), "Panel2", 8, 192, 129, 25);
+    Panel2->setFrameShape(QFrame::Panel);
+    Panel2->setFrameShadow(QFrame::Raised);
     LinkLed = MakeLed(Panel2, "LinkLed", "Link", 6, kLime, kRed);
 
     GroupBox2 = MakeGroup(this, "GroupBox2", "Ingresso bilanciato 1", 144, 32, 113, 89);

@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 
+class QFrame;
 class QGroupBox;
 class QLabel;
 class QPushButton;
@@ -34,8 +35,9 @@ public:
     static QString InfoLine(const TBoardId& id, uint32_t firmwareVersion);
 
     QLabel* InfoPan;
-    QLabel* Panel1;
-    QWidget* Panel2;
+    QFrame* Panel1;
+    QLabel* Image2; // the picture, stretched over Panel1; empty unless one is set
+    QFrame* Panel2;
     TLed* LinkLed;
     QGroupBox *GroupBox1, *GroupBox2, *GroupBox3, *GroupBox4, *GroupBox5, *GroupBox6;
     TLed *Input1Led, *Input2Led, *Input3Led, *Input4Led, *LowBatLed;

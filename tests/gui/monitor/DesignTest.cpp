@@ -39,6 +39,8 @@ TEST_F(MonitorDesign, WindowAndControlsHaveTheirPlacesAndCaptions) {
     EXPECT_FALSE(main.windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_FALSE(main.Timer1->Enabled());
     EXPECT_EQ(main.Timer1->Interval(), 300);
+    EXPECT_EQ(main.Image2->parentWidget(), main.Panel1);
+    EXPECT_TRUE(main.Panel1->rect().contains(main.Image2->geometry()));
 
     struct Control {
         const char* name;
