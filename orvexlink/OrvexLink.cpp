@@ -8,6 +8,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstring>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -20,6 +21,15 @@ namespace {
 constexpr uint32_t kDefaultTxTimeoutMs = 1500;
 // Pause between two attempts while waiting for a link to come up.
 constexpr auto kReconnectPause = std::chrono::milliseconds(200);
+// Notifications kept for ociCheckSynchronize: a caller that never collects them
+// loses the oldest instead of letting the queue grow for as long as it polls.
+constexpr std::size_t kMaxQueued = 256;
+
+template <typename T> void Enqueue(std::deque<T>& queue, const T& item) {
+    if (queue.size() == kMaxQueued)
+        queue.pop_front();
+    queue.push_back(item);
+}
 
 struct Notifications {
     TOciMethod rx{}, error{}, unsyncRx{}, unsyncError{};
@@ -118,8 +128,8 @@ public:
 
     // Delivers the notifications queued for the caller's thread.
     void CheckSynchronize() {
-        std::vector<TZelkBasicMsg> frames;
-        std::vector<int32_t> errors;
+        std::deque<TZelkBasicMsg> frames;
+        std::deque<int32_t> errors;
         TOciMethod rx, error;
         {
             std::lock_guard lock(notifyMutex_);
@@ -234,7 +244,7 @@ private:
             std::lock_guard lock(notifyMutex_);
             unsync = notifications_.unsyncError;
             if (notifications_.error.Code)
-                queuedErrors_.push_back(code);
+                Enqueue(queuedErrors_, code);
         }
         if (unsync.Code)
             reinterpret_cast<TOciErrorProc>(unsync.Code)(unsync.Data, code);
@@ -246,7 +256,7 @@ private:
             std::lock_guard lock(notifyMutex_);
             unsync = notifications_.unsyncRx;
             if (notifications_.rx.Code)
-                queuedFrames_.push_back(frame);
+                Enqueue(queuedFrames_, frame);
         }
         if (unsync.Code)
             reinterpret_cast<TOciRxProc>(unsync.Code)(unsync.Data, &frame);
@@ -270,8 +280,8 @@ private:
 
     std::mutex notifyMutex_;
     Notifications notifications_;
-    std::vector<TZelkBasicMsg> queuedFrames_;
-    std::vector<int32_t> queuedErrors_;
+    std::deque<TZelkBasicMsg> queuedFrames_;
+    std::deque<int32_t> queuedErrors_;
 };
 
 Connection& TheConnection() {

@@ -191,7 +191,7 @@ TEST_F(Link, FaultsOfTheBoardFailTheRequestAndTheLinkRecovers) {
     // A closed link is re-opened by the next request.
     ASSERT_EQ(board.Control("close"), "ok");
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    EXPECT_TRUE(Status(status) || Status(status));
+    EXPECT_TRUE(Status(status));
     // A board that went silent fails requests, then answers again.
     ASSERT_EQ(board.Control("silent 2"), "ok");
     EXPECT_FALSE(Status(status));
@@ -304,9 +304,33 @@ TEST_F(Link, TheUnusedEntryPointsAreHarmless) {
     EXPECT_EQ(orvex::ociGetNotifyRx().Code, nullptr);
     orvex::ociLog(1, nullptr);
     orvex::ociSetLog(nullptr, 3);
+    orvex::ociSetLog("/", 4); // a folder: no log, no harm
+    orvex::ociLog(-7, "text");
     orvex::ociCheckSynchronize();
     orvex::ociSetTxTimeout(1234);
     EXPECT_EQ(orvex::ociGetTxTimeout(), 1234u);
+    // Without a connection nothing waits and nothing is sent.
+    EXPECT_FALSE(orvex::ociIsValid());
+    EXPECT_FALSE(orvex::ociWaitToConnect(60000));
+    TZelkBasicMsg request{}, answer{};
+    request.Length = 255;
+    EXPECT_FALSE(orvex::ociConnectedRequest(&request, &answer));
+    orvex::ociDeleteConnection();
+    orvex::ociSetLog("", 0);
+}
+
+TEST_F(Link, ASuspendedConnectionRefusesRequestsUntilResumed) {
+    BoardProcess board({"--tcp", "0"});
+    ASSERT_TRUE(Connect(Network(3, "127.0.0.1", board.TcpPort())));
+    TPyloxStatus status;
+    ASSERT_TRUE(Status(status));
+    EXPECT_TRUE(orvex::ociSuspendConnection());
+    EXPECT_FALSE(orvex::ociIsConnected());
+    EXPECT_FALSE(Status(status));
+    EXPECT_FALSE(orvex::ociWaitToConnect(300));
+    EXPECT_TRUE(orvex::ociResumeConnection());
+    EXPECT_TRUE(Status(status));
+    EXPECT_TRUE(orvex::ociIsConnected());
 }
 
 } // namespace
@@ -338,6 +362,17 @@ TEST_F(Link, NotificationsReportAnswersImmediatelyOrWhenSynchronised) {
     orvex::ociCheckSynchronize();
     EXPECT_EQ(sync.frames, 1);
     orvex::ociSetUnsyncNotifyRx({});
+
+    // Answers nobody collects are kept up to a bound, the newest last.
+    sync = {};
+    for (int i = 0; i < 300; ++i)
+        ASSERT_TRUE(Status(status));
+    TPyloxMsg version, answer;
+    version.BuildVersionRequest();
+    ASSERT_TRUE(Send(version, answer));
+    orvex::ociCheckSynchronize();
+    EXPECT_EQ(sync.frames, 256);
+    EXPECT_EQ(sync.command, 0x22);
     orvex::ociSetNotifyRx({});
 }
 
