@@ -34,9 +34,13 @@ public:
         return params;
     }
 
+    // Opens the connection with the calls the connection thread makes, in its order.
     static bool Connect(const TConnParams& params) {
-        return orvex::ociCreateNewConnection(&params) && orvex::ociIsValid() &&
-               orvex::ociWaitToConnect(10000);
+        if (!orvex::ociCreateNewConnection(&params) || !orvex::ociIsValid())
+            return false;
+        orvex::ociSetNotifyRx({});
+        orvex::ociSetNotifyError({});
+        return orvex::ociWaitToConnect(60000);
     }
 
     // One request as the connection thread sends it: control bytes 0.
