@@ -44,7 +44,6 @@ public:
         std::lock_guard lock(requestMutex_);
         params_ = params;
         transport_ = MakeTransport(params_, log_);
-        decoder_.Reset();
         suspended_ = false;
         valid_ = transport_ && UsableParams(params_);
         connected_ = false;
@@ -64,7 +63,6 @@ public:
         if (transport_)
             log_.Write(kLogEvents, "connection deleted");
         transport_.reset();
-        decoder_.Reset();
         valid_ = false;
         connected_ = false;
         std::lock_guard wake(wakeMutex_);
@@ -164,10 +162,8 @@ private:
         if (suspended_)
             return false;
         for (;;) {
-            if (transport_->IsOpen() || transport_->Open(deadline)) {
-                decoder_.Reset();
+            if (transport_->IsOpen() || transport_->Open(deadline))
                 return true;
-            }
             log_.Write(kLogErrors, "open failed: " + transport_->LastError());
             if (Clock::now() + kReconnectPause >= deadline)
                 return false;
@@ -183,7 +179,6 @@ private:
         const Deadline deadline = Clock::now() + std::chrono::milliseconds(txTimeoutMs_.load());
         // A late answer to an earlier request must not pass for this one.
         transport_->Drain();
-        decoder_.Reset();
         // A broken link is re-opened here, within this request's time.
         if (!transport_->IsOpen() && !OpenUntil(deadline)) {
             Fail(kErrOpen, "link not open");
@@ -192,6 +187,9 @@ private:
 
         const int protocol = protocol_;
         const std::vector<uint8_t> bytes = EncodeFrame(request, protocol);
+        // The board answers in the variant it was asked in; a frame of the other
+        // variant is noise here (a lone 7E and a one-byte sum arise easily from it).
+        FrameDecoder decoder(protocol);
         log_.WriteBytes(kLogFrames, "tx", bytes.data(), bytes.size());
         if (!transport_->Send(bytes.data(), bytes.size(), deadline)) {
             Fail(kErrSend, transport_->LastError());
@@ -211,9 +209,9 @@ private:
                 return false;
             }
             log_.WriteBytes(kLogFrames, "rx", buffer, static_cast<std::size_t>(n));
-            decoder_.Feed(buffer, static_cast<std::size_t>(n));
+            decoder.Feed(buffer, static_cast<std::size_t>(n));
             TZelkBasicMsg frame;
-            while (decoder_.Next(frame)) {
+            while (decoder.Next(frame)) {
                 // On a broadcast hub other stations' frames pass by: only the
                 // answer to our own command counts.
                 if (params_.Kind == 4 && frame.Command != request.Command)
@@ -265,7 +263,6 @@ private:
     std::recursive_mutex requestMutex_;
     TConnParams params_{};
     std::unique_ptr<Transport> transport_;
-    FrameDecoder decoder_{kProtocolAny};
     bool suspended_ = false;
     std::atomic<bool> valid_{false};
     std::atomic<bool> connected_{false};
