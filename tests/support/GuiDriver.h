@@ -3,6 +3,8 @@
 #pragma once
 
 #include <QApplication>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QTimer>
 #include <QWidget>
@@ -63,6 +65,20 @@ inline void AnswerMessageBox(QString* text) {
              if (text)
                  *text = box->text();
              box->accept();
+         });
+}
+
+// Once the file dialog shows, types the path into its name field and confirms,
+// as a user would; an empty path cancels the dialog.
+inline void AnswerFileDialog(QFileDialog* dialog, const std::string& path) {
+    When([dialog] { return dialog->isVisible(); },
+         [dialog, path] {
+             if (path.empty()) {
+                 dialog->reject();
+                 return;
+             }
+             dialog->findChild<QLineEdit*>("fileNameEdit")->setText(QString::fromStdString(path));
+             static_cast<QDialog*>(dialog)->done(QDialog::Accepted);
          });
 }
 

@@ -23,14 +23,6 @@ using namespace pylox::test;
 
 namespace {
 
-void AnswerFileDialog(QFileDialog* dialog, const std::string& path) {
-    When([dialog] { return dialog->isVisible(); },
-         [dialog, path] {
-             dialog->findChild<QLineEdit*>("fileNameEdit")->setText(QString::fromStdString(path));
-             static_cast<QDialog*>(dialog)->done(QDialog::Accepted);
-         });
-}
-
 TEST(ConfigToBoard, AFileLoadedInTheMonitoringWindowIsWrittenToTheBoard) {
     ASSERT_EQ(orvex::LoadOrvexLib({(BinDir() / "libOrvexLink.so").string()}), 0);
     TempDir dir;

@@ -1,7 +1,5 @@
-#include "GuiDriver.h"
+#include "ConfigFixture.h"
 #include "TestEnvironment.h"
-#include "config/Configwin.h"
-#include "config/Hintlevelswin.h"
 
 #include <QFile>
 #include <QFileDialog>
@@ -108,42 +106,15 @@ TEST(ConfigFile, AFailedSaveLeavesTheOldFileIntact) {
         SaveConfigFile(QString::fromStdString((dir.path() / "no/such/dir.cfg").string()), other));
 }
 
-class ConfigFileDialogs : public testing::Test {
+class ConfigFileDialogs : public ConfigWindowFixture {
 protected:
-    void SetUp() override {
-        ConfigFrm = &config;
-        HintLevelsFrm = &causes;
-        DefaultConfig(record);
-    }
-    void TearDown() override {
-        ConfigFrm = nullptr;
-        HintLevelsFrm = nullptr;
-    }
-    // Answers the file dialog with a path, or cancels it for an empty one.
-    static void Answer(QFileDialog* dialog, const std::string& path) {
-        When([dialog] { return dialog->isVisible(); },
-             [dialog, path] {
-                 if (path.empty()) {
-                     dialog->reject();
-                     return;
-                 }
-                 // Typed into the name field and confirmed; the dialog's own
-                 // checks are Qt's.
-                 dialog->findChild<QLineEdit*>("fileNameEdit")
-                     ->setText(QString::fromStdString(path));
-                 static_cast<QDialog*>(dialog)->done(QDialog::Accepted);
-             });
-    }
-    TConfigFrm config;
-    THintLevelsFrm causes;
-    TPyloxConfig record{};
     TempDir dir;
 };
 
 TEST_F(ConfigFileDialogs, SavingStoresTheControlsFirstEvenWhenCancelled) {
     WhenVisible("ConfigFrm", [&](QWidget*) {
-        config.TipoRg[0]->findChildren<QRadioButton*>().at(stTamper)->click();
-        Answer(config.SaveDialog, "");
+        Click(config.TipoRg[0], stTamper);
+        AnswerFileDialog(config.SaveDialog, "");
         config.SaveBtn->click();
         config.CancelBtn->click();
     });
@@ -159,10 +130,10 @@ TEST_F(ConfigFileDialogs, ALoadedFileReplacesTheRecordAndACancelledOpenChangesNo
     prepared.Inputs[3] = {stGuasto, 6, 0x01};
     ASSERT_TRUE(SaveConfigFile(QString::fromStdString(path.string()), prepared));
     WhenVisible("ConfigFrm", [&](QWidget*) {
-        Answer(config.OpenDialog, "");
+        AnswerFileDialog(config.OpenDialog, "");
         config.LoadBtn->click();
         EXPECT_EQ(config.TipoRg[3]->ItemIndex(), stIO);
-        Answer(config.OpenDialog, path.string());
+        AnswerFileDialog(config.OpenDialog, path.string());
         config.LoadBtn->click();
         EXPECT_EQ(config.TipoRg[3]->ItemIndex(), stGuasto);
         config.CloseBtn->click();
@@ -178,8 +149,8 @@ TEST_F(ConfigFileDialogs, ABadFileIsReportedOnceAndTheControlsReturnToTheRecord)
     Write(path, std::string(78, 'x'));
     QString message;
     WhenVisible("ConfigFrm", [&](QWidget*) {
-        config.TipoRg[0]->findChildren<QRadioButton*>().at(stGuasto)->click();
-        Answer(config.OpenDialog, path.string());
+        Click(config.TipoRg[0], stGuasto);
+        AnswerFileDialog(config.OpenDialog, path.string());
         AnswerMessageBox(&message);
         config.LoadBtn->click();
         EXPECT_EQ(config.TipoRg[0]->ItemIndex(), stIO); // the unsaved change is lost
@@ -192,8 +163,8 @@ TEST_F(ConfigFileDialogs, ABadFileIsReportedOnceAndTheControlsReturnToTheRecord)
 TEST_F(ConfigFileDialogs, AnUnwritableFileIsReportedAndTheRecordKeepsTheControls) {
     QString message;
     WhenVisible("ConfigFrm", [&](QWidget*) {
-        config.TipoRg[1]->findChildren<QRadioButton*>().at(stAllarme)->click();
-        Answer(config.SaveDialog, (dir.path() / "missing-folder" / "x.cfg").string());
+        Click(config.TipoRg[1], stAllarme);
+        AnswerFileDialog(config.SaveDialog, (dir.path() / "missing-folder" / "x.cfg").string());
         AnswerMessageBox(&message);
         config.SaveBtn->click();
         config.CancelBtn->click();

@@ -1,6 +1,4 @@
-#include "GuiDriver.h"
-#include "config/Configwin.h"
-#include "config/Hintlevelswin.h"
+#include "ConfigFixture.h"
 #include "link/Tpylox.h"
 
 #include <QListWidget>
@@ -14,23 +12,8 @@ using namespace pylox::test;
 
 namespace {
 
-// Clicks an item of a radio group as the user would.
-void Click(TRadioGroup* group, int item) {
-    group->findChildren<QRadioButton*>().at(item)->click();
-}
-
-class ConfigWindow : public testing::Test {
+class ConfigWindow : public ConfigWindowFixture {
 protected:
-    void SetUp() override {
-        ConfigFrm = &config;
-        HintLevelsFrm = &causes;
-        DefaultConfig(record);
-    }
-    void TearDown() override {
-        ConfigFrm = nullptr;
-        HintLevelsFrm = nullptr;
-    }
-
     // Opens the window on the record, lets the user act, and closes with OK or Cancel.
     bool Run(const std::function<void()>& user, bool ok = true, TPylox* connection = nullptr) {
         WhenVisible("ConfigFrm", [=, this](QWidget*) {
@@ -46,10 +29,6 @@ protected:
         pylox->FirmwareVersion = firmware;
         return pylox;
     }
-
-    TConfigFrm config;
-    THintLevelsFrm causes;
-    TPyloxConfig record{};
 };
 
 TEST_F(ConfigWindow, OnlyOneInputMayBeARainAndOneAWindSensor) {
