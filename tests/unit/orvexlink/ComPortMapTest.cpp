@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 
 using namespace orvexlink;
@@ -34,6 +35,24 @@ TEST(ComPortMap, ADosDevicesLinkNamesTheDevice) {
     EXPECT_EQ(ComPortDevice(3), (folder / "com3").string());
     EXPECT_EQ(ComPortDevice(120), (folder / "com120").string());
     EXPECT_EQ(ComPortDevice(4), "/dev/ttyS3");
+    // A link names its port even while its device is missing (an unplugged
+    // adapter): the port then fails to open instead of reaching another device.
+    std::filesystem::create_symlink("/dev/pylox-unplugged", folder / "com5");
+    EXPECT_EQ(ComPortDevice(5), (folder / "com5").string());
+}
+
+TEST(ComPortMap, WithoutAConfigFolderTheLinksAreInTheHomeFolder) {
+    pylox::test::ScopedConfigHome home; // restores the environment afterwards
+    const std::string previousHome = std::getenv("HOME") ? std::getenv("HOME") : "";
+    setenv("HOME", home.path().c_str(), 1);
+    for (const char* config : {"", static_cast<const char*>(nullptr)}) {
+        if (config)
+            setenv("XDG_CONFIG_HOME", config, 1);
+        else
+            unsetenv("XDG_CONFIG_HOME");
+        EXPECT_EQ(DosDevicesFolder(), (home.path() / ".config" / "Orvex" / "dosdevices").string());
+    }
+    setenv("HOME", previousHome.c_str(), 1);
 }
 
 } // namespace
