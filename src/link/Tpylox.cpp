@@ -56,19 +56,17 @@ bool TPylox::CommitConfig() {
 bool TPylox::SendRequest(TPyloxMsg& request, TPyloxMsg& answer) {
     if (!RequestLock.Lock(kRequestLockWaitMs))
         return false;
+    // Released also when the library call raises: a lock left held by the connection
+    // thread would make every later configuration write time out.
+    TZelkLock held(RequestLock, std::adopt_lock);
     request.ControlA = 0;
     request.ControlB = 0;
-    const bool ok = orvex::ociConnectedRequest(request.Frame(), answer.Frame());
-    RequestLock.Release();
-    return ok;
+    return orvex::ociConnectedRequest(request.Frame(), answer.Frame());
 }
 
 bool TPylox::SendFrame(TPyloxMsg& frame) {
     TPyloxMsg answer;
-    if (!SendRequest(frame, answer))
-        return false;
-    frame.CopyAnswer(*answer.Frame());
-    return true;
+    return SendRequest(frame, answer) && frame.CopyAnswer(*answer.Frame());
 }
 
 void TPylox::SetState(int8_t state) {

@@ -43,7 +43,8 @@ public:
     bool IsLinkUp();
     bool HasFailed();
     // Send ConfigCopy ('R') and the commit ('U'); true when the transaction went
-    // through (the answer is not examined).
+    // through. The answer's content is not examined; one whose length exceeds the
+    // data block counts as a failed transaction.
     bool WriteConfig();
     bool CommitConfig();
 

@@ -1,6 +1,5 @@
 #include "link/Tpyloxmsg.h"
 
-#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -42,11 +41,14 @@ bool TPyloxMsg::ParseNAnswer(uint32_t& value) const {
     return true;
 }
 
-void TPyloxMsg::CopyAnswer(const TZelkBasicMsg& answer) {
+bool TPyloxMsg::CopyAnswer(const TZelkBasicMsg& answer) {
+    if (answer.Length > OCI_MAX_DATA)
+        return false;
     Length = answer.Length;
     Command = answer.Command;
     ControlA = answer.ControlA;
     ControlB = answer.ControlB;
     std::memcpy(LinkWord, answer.LinkWord, sizeof(LinkWord));
-    std::memcpy(Data, answer.Data, std::min<std::size_t>(answer.Length, OCI_MAX_DATA));
+    std::memcpy(Data, answer.Data, answer.Length);
+    return true;
 }

@@ -44,8 +44,9 @@ public:
     bool ParseNAnswer(uint32_t& value) const;
 
     // Takes over an answer: Length, Command, ControlA, ControlB, LinkWord and the
-    // data in use. A damaged Length over the data block copies no more than the block.
-    void CopyAnswer(const TZelkBasicMsg& answer);
+    // data in use. An answer whose Length exceeds the data block is damaged: false,
+    // and this frame is left as it was.
+    bool CopyAnswer(const TZelkBasicMsg& answer);
 
 private:
     void SetEmpty(uint8_t command);

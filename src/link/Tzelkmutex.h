@@ -33,6 +33,8 @@ private:
 class TZelkLock {
 public:
     explicit TZelkLock(TZelkMutex& mutex) : mutex_(mutex) { mutex_.Acquire(); }
+    // Takes over a lock the caller already holds, e.g. one won by a timed Lock.
+    TZelkLock(TZelkMutex& mutex, std::adopt_lock_t) : mutex_(mutex) {}
     ~TZelkLock() { mutex_.Release(); }
     TZelkLock(const TZelkLock&) = delete;
     TZelkLock& operator=(const TZelkLock&) = delete;

@@ -3,6 +3,7 @@
 #include "link/Orvexcominterfacelib.h"
 
 #include <cstring>
+#include <stdexcept>
 #include <thread>
 
 namespace {
@@ -31,7 +32,15 @@ bool Wait(uint32_t timeout) {
     return gLink->waitOk;
 }
 bool Request(TZelkBasicMsg* request, TZelkBasicMsg* answer) {
-    return gLink->Answer(*request, *answer);
+    const bool ok = gLink->Answer(*request, *answer);
+    std::function<void(TZelkBasicMsg&)> tamper;
+    {
+        std::lock_guard lock(gLink->mutex);
+        tamper = gLink->tamper;
+    }
+    if (ok && tamper)
+        tamper(*answer);
+    return ok;
 }
 void SetLog(const char* file, int32_t level) {
     gLink->Call(std::string("log ") + file + " " + std::to_string(level));
@@ -69,6 +78,11 @@ ScriptedLink::ScriptedLink() {
 ScriptedLink::~ScriptedLink() {
     orvex::FreeOrvexLib(); // clears every entry point
     gLink = nullptr;
+}
+
+void ScriptedLink::SetTamper(std::function<void(TZelkBasicMsg& answer)> newTamper) {
+    std::lock_guard lock(mutex);
+    tamper = std::move(newTamper);
 }
 
 void ScriptedLink::SetStatusByte(std::size_t index, uint8_t value) {
@@ -124,6 +138,10 @@ bool ScriptedLink::Answer(const TZelkBasicMsg& request, TZelkBasicMsg& answer) {
         return true;
     case '@': {
         std::this_thread::sleep_for(std::chrono::milliseconds(holdStatusMs.load()));
+        if (throwOnStatus > 0) {
+            --throwOnStatus;
+            throw std::runtime_error("scripted error");
+        }
         if (failStatus)
             return false;
         std::lock_guard lock(mutex);

@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -25,7 +26,10 @@ struct ScriptedLink {
     std::atomic<bool> createOk{true}, validOk{true}, waitOk{true};
     std::atomic<int> waitMs{0};
     std::atomic<bool> failStatus{false};
-    std::atomic<int> holdStatusMs{0}; // a status request takes this long
+    std::atomic<int> holdStatusMs{0};  // a status request takes this long
+    std::atomic<int> throwOnStatus{0}; // this many status requests raise an error
+    // Rewrites the board's answer before the thread sees it.
+    void SetTamper(std::function<void(TZelkBasicMsg& answer)> tamper);
 
     void SetStatusByte(std::size_t index, uint8_t value);
 
@@ -44,6 +48,7 @@ struct ScriptedLink {
     TPyloxStatus status{};
     std::vector<TZelkBasicMsg> requests;
     std::vector<std::string> calls;
+    std::function<void(TZelkBasicMsg&)> tamper;
     std::atomic<int> deleteCalls{0};
     std::chrono::steady_clock::time_point waitReturned{};
 };

@@ -23,6 +23,14 @@ bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds limi
     return true;
 }
 
+// A tamper that gives the answers to one command another length.
+std::function<void(TZelkBasicMsg&)> Lengthen(uint8_t command, uint8_t length) {
+    return [command, length](TZelkBasicMsg& answer) {
+        if (answer.Command == command)
+            answer.Length = length;
+    };
+}
+
 class Connection : public testing::Test {
 protected:
     std::unique_ptr<TPylox> Start(const std::string& password = "480917") {
@@ -100,6 +108,19 @@ TEST(ConnectionStart, EachFailureBeforeTheFirstStatusEndsInFailed) {
         {"login refused", [](ScriptedLink& l) { l.acceptLogin = false; }},
         {"N answer 13", [](ScriptedLink& l) { l.nAnswer = 13; }},
         {"first status fails", [](ScriptedLink& l) { l.failStatus = true; }},
+        {"login answer of two bytes", [](ScriptedLink& l) { l.SetTamper(Lengthen('#', 2)); }},
+        {"version answer of three bytes", [](ScriptedLink& l) { l.SetTamper(Lengthen(0x22, 3)); }},
+        {"version answer with another command",
+         [](ScriptedLink& l) {
+             l.SetTamper([](TZelkBasicMsg& a) {
+                 if (a.Command == 0x22)
+                     a.Command = 'V';
+             });
+         }},
+        {"N answer of two bytes", [](ScriptedLink& l) { l.SetTamper(Lengthen('N', 2)); }},
+        {"configuration answer of 72 bytes",
+         [](ScriptedLink& l) { l.SetTamper(Lengthen('S', 72)); }},
+        {"first status of 70 bytes", [](ScriptedLink& l) { l.SetTamper(Lengthen('@', 70)); }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -171,6 +192,31 @@ TEST_F(Connection, AConfigurationWriteWaitsForThePollInFlight) {
     EXPECT_EQ(write->Data[30], 0x81);
     EXPECT_EQ(write->ControlA, 0);
     EXPECT_TRUE(std::any_of(write + 1, requests.end(), [](auto& r) { return r.Command == 'U'; }));
+}
+
+TEST_F(Connection, AnErrorInsideAPollIsDiscardedAndFreesTheRequestLock) {
+    auto pylox = Start();
+    ASSERT_TRUE(WaitUntil([&] { return pylox->IsLinkUp(); }));
+    link.throwOnStatus = 3;
+    ASSERT_TRUE(WaitUntil([&] { return link.throwOnStatus == 0; }));
+    // The machine went on polling in the state it was in.
+    const auto polls = link.Commands().size();
+    ASSERT_TRUE(WaitUntil([&] { return link.Commands().size() >= polls + 3; }));
+    EXPECT_TRUE(pylox->IsLinkOk());
+    EXPECT_TRUE(pylox->IsLinkUp());
+    // A lock left held by the failed request would keep the window out for good.
+    EXPECT_TRUE(pylox->WriteConfig());
+}
+
+TEST_F(Connection, AWriteAnswerLongerThanTheDataBlockFailsTheWrite) {
+    auto pylox = Start();
+    ASSERT_TRUE(WaitUntil([&] { return pylox->IsLinkUp(); }));
+    link.SetTamper(Lengthen('R', 240));
+    EXPECT_FALSE(pylox->WriteConfig());
+    link.SetTamper(nullptr);
+    EXPECT_TRUE(pylox->WriteConfig());
+    EXPECT_TRUE(pylox->CommitConfig());
+    EXPECT_TRUE(pylox->IsLinkOk());
 }
 
 TEST_F(Connection, AConfigurationWriteGivesUpAfterSixSeconds) {

@@ -105,7 +105,7 @@ TEST(Frames, CopyingAnAnswerCarriesItsFieldsAndStaysInTheDataBlock) {
 
     TPyloxMsg frame;
     frame.BuildStatusRequest();
-    frame.CopyAnswer(answer);
+    ASSERT_TRUE(frame.CopyAnswer(answer));
     EXPECT_EQ(frame.Command, '@');
     EXPECT_EQ(frame.Length, 3);
     EXPECT_EQ(frame.ControlA, 7);
@@ -114,12 +114,29 @@ TEST(Frames, CopyingAnAnswerCarriesItsFieldsAndStaysInTheDataBlock) {
     EXPECT_EQ(frame.Data[2], 12);
     EXPECT_EQ(frame.Data[3], 0);
 
-    // A damaged length copies the data block and nothing past it.
-    answer.Length = 255;
+    // The whole data block is a valid answer.
+    answer.Length = 231;
     std::memset(answer.Data, 0x5A, sizeof(answer.Data));
-    frame.CopyAnswer(answer);
+    ASSERT_TRUE(frame.CopyAnswer(answer));
     EXPECT_EQ(frame.Data[230], 0x5A);
-    EXPECT_EQ(frame.ControlA, 7);
+    EXPECT_EQ(frame.Length, 231);
+}
+
+TEST(Frames, AnAnswerLongerThanTheDataBlockIsRejectedAndNothingIsCopied) {
+    for (const uint8_t length : {232, 240, 255}) {
+        SCOPED_TRACE(int{length});
+        TPyloxMsg answer;
+        answer.Command = 'R';
+        answer.Length = length;
+        answer.ControlA = 7;
+        std::memset(answer.Data, 0x5A, sizeof(answer.Data));
+
+        TPyloxMsg frame;
+        frame.BuildCommit();
+        const TPyloxMsg before = frame;
+        EXPECT_FALSE(frame.CopyAnswer(answer));
+        EXPECT_EQ(std::memcmp(frame.Frame(), before.Frame(), sizeof(TZelkBasicMsg)), 0);
+    }
 }
 
 } // namespace
