@@ -1,10 +1,13 @@
 // The designs of the monitoring window, the wait dialog and the password prompt in
 // the neutral skin: places, captions, lamps and fonts, and no clipped text.
 #include "CaptionsFit.h"
+#include "TestEnvironment.h"
+#include "localization/Zelklocalize.h"
 #include "monitor/Mainwin.h"
 #include "monitor/Reqinfowin.h"
 #include "passwords/Inputpasswordwin.h"
 #include "platform/Controls.h"
+#include "platform/Gettext.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -145,16 +148,31 @@ TEST_F(MonitorDesign, TheInformationLineIsATooltipColouredPanelInComicSans) {
     EXPECT_TRUE(family == "Comic Sans MS" || family == "Comic Neue") << family.toStdString();
 }
 
-TEST_F(MonitorDesign, NoTextIsClipped) {
-    TBoardId widest{0xFFFFFFFF, 0xFFFF, 0xFF};
-    main.InfoPan->setText(TMainFrm::InfoLine(widest, 0xFFFFFFFF));
+// In every shipped language, as the gallery shows them.
+class ShippedLanguage : public testing::TestWithParam<const char*> {
+protected:
+    static void SetUpTestSuite() { ApplyNeutralSkin(); }
+    void SetUp() override {
+        SetCatalogueFolders({QString::fromStdString((BinDir() / "locale").string())});
+        UseLanguage(GetParam());
+    }
+    void TearDown() override { UseLanguage("C"); }
+};
+
+TEST_P(ShippedLanguage, NoTextIsClipped) {
+    TMainFrm main;
     TReqSuInfoFrm wait;
     TInputPasswordFrm prompt;
-    for (QWidget* window : std::initializer_list<QWidget*>{&main, &wait, &prompt}) {
+    const TBoardId widest{0xFFFFFFFF, 0xFFFF, 0xFF};
+    for (TForm* window : std::initializer_list<TForm*>{&main, &wait, &prompt}) {
         SCOPED_TRACE(window->objectName().toStdString());
+        TranslateComponent(window);
+        main.InfoPan->setText(TMainFrm::InfoLine(widest, 0xFFFFFFFF));
         window->ensurePolished();
         EXPECT_EQ(ClippedCaptions(window).join('\n').toStdString(), "");
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Languages, ShippedLanguage, testing::Values("it", "en", "de"));
 
 } // namespace
