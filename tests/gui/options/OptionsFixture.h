@@ -1,0 +1,88 @@
+// Driving the options windows as a user would: typing into the focused field,
+// pressing keys, clicking radio items, and gathering every message box that shows.
+#pragma once
+
+#include "GuiDriver.h"
+#include "platform/Controls.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QRadioButton>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace pylox::test {
+
+// Types the text into the widget that has the keyboard focus, key by key.
+inline void Type(const QString& text) {
+    for (QChar c : text) {
+        QWidget* target = QApplication::focusWidget();
+        ASSERT_NE(target, nullptr);
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(target, &press);
+    }
+}
+
+inline void PressKey(Qt::Key key) {
+    QWidget* target = QApplication::focusWidget();
+    ASSERT_NE(target, nullptr);
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(target, &press);
+}
+
+// Clicks an item of a radio group.
+inline void Click(TRadioGroup* group, int item) {
+    group->findChildren<QRadioButton*>().at(item)->click();
+}
+
+// Answers every message box that shows, keeping its text and icon, while it lives.
+class MessageBoxes {
+public:
+    MessageBoxes() {
+        timer_.setInterval(10);
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            if (QMessageBox* box = VisibleMessageBox()) {
+                texts.push_back(box->text());
+                icons.push_back(box->icon());
+                names.push_back(box->objectName());
+                box->accept();
+            }
+        });
+        timer_.start();
+    }
+    QStringList texts;
+    QList<QMessageBox::Icon> icons;
+    QStringList names;
+
+private:
+    QTimer timer_;
+};
+
+// Each time the window shows, runs act from the event loop, while the object lives
+// (act may open further windows: the check does not run act twice for one showing).
+class WhileShown {
+public:
+    WhileShown(QWidget* window, std::function<void()> act) : act_(std::move(act)) {
+        timer_.setInterval(10);
+        QObject::connect(&timer_, &QTimer::timeout, [this, window] {
+            const bool shown = window->isVisible() && !seen_;
+            seen_ = window->isVisible();
+            if (shown) {
+                ++shows;
+                act_();
+            }
+        });
+        timer_.start();
+    }
+    int shows = 0;
+
+private:
+    std::function<void()> act_;
+    QTimer timer_;
+    bool seen_ = false;
+};
+
+} // namespace pylox::test
