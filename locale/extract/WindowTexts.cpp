@@ -4,12 +4,15 @@
 // scripts/extract-messages merges this with the texts marked in the code.
 #include "config/Configwin.h"
 #include "config/Hintlevelswin.h"
+#include "monitor/Aboutwin.h"
 #include "monitor/Mainwin.h"
 #include "monitor/Reqinfowin.h"
 #include "passwords/Getpasswordwin.h"
 #include "passwords/Inputpasswordwin.h"
 #include "platform/Application.h"
 #include "platform/Gettext.h"
+#include "startup/Identificazioneutentewin.h"
+#include "startup/Startwin.h"
 
 #include <QApplication>
 #include <QMap>
@@ -49,6 +52,9 @@ int main(int argc, char** argv) {
     application.CreateForm<TInputPasswordFrm>();
     application.CreateForm<TMainFrm>();
     application.CreateForm<TReqSuInfoFrm>();
+    application.CreateForm<TStartFrm>();
+    application.CreateForm<TAboutFrm>();
+    application.CreateForm<TLogonFrm>();
 
     QStringList order;
     QMap<QString, QStringList> windows;

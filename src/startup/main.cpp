@@ -1,7 +1,23 @@
 // Process entry of pylox-service.
+#include "config/Configwin.h"
+#include "config/Hintlevelswin.h"
 #include "link/Orvexcominterfacelib.h"
+#include "link/Tzelklog.h"
+#include "localization/Zelklocalize.h"
+#include "monitor/Aboutwin.h"
+#include "monitor/Mainwin.h"
+#include "monitor/Reqinfowin.h"
+#include "passwords/Getpasswordwin.h"
+#include "passwords/Inputpasswordwin.h"
 #include "platform/Ansi.h"
+#include "platform/Application.h"
+#include "platform/Controls.h"
+#include "platform/SerialPortView.h"
+#include "settings/Opzioni.h"
+#include "settings/Opzioniserialewin.h"
+#include "startup/Identificazioneutentewin.h"
 #include "startup/ProcessSettings.h"
+#include "startup/Startwin.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -45,6 +61,32 @@ void ShowStartupError(const QString& message) {
     QMessageBox::critical(nullptr, QApplication::applicationName(), message);
 }
 
+// Creates every window once, in the order the program relies on (the first is the
+// main window), translates them, and has the user log on when the command line
+// did not give both a name and a password; then runs until the start window closes.
+int RunApplication() {
+    TApplication application;
+    application.SetTitle("PYLOX Service");
+    ApplyNeutralSkin();
+    // HKEY_LOCAL_MACHINE: the serial ports of this machine, for the serial port dialog.
+    UseMachineSerialPorts();
+    StartFrm = application.CreateForm<TStartFrm>();
+    AboutFrm = application.CreateForm<TAboutFrm>();
+    ConfigFrm = application.CreateForm<TConfigFrm>();
+    GetPasswordFrm = application.CreateForm<TGetPasswordFrm>();
+    HintLevelsFrm = application.CreateForm<THintLevelsFrm>();
+    LogonFrm = application.CreateForm<TLogonFrm>();
+    InputPasswordFrm = application.CreateForm<TInputPasswordFrm>();
+    MainFrm = application.CreateForm<TMainFrm>();
+    OpzioniFrm = application.CreateForm<TOpzioniFrm>();
+    OpzioniSerialeFrm = application.CreateForm<TOpzioniSerialeFrm>();
+    ReqSuInfoFrm = application.CreateForm<TReqSuInfoFrm>();
+    TranslateAllForms();
+    if (Globals.LogonUser.empty() || Globals.LogonPassword.empty())
+        LogonFrm->Execute(Globals.LogonUser, Globals.LogonPassword);
+    return application.Run();
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -70,7 +112,9 @@ int main(int argc, char** argv) {
         if (const auto missing = orvex::MissingEntryPoints(); !missing.empty())
             throw std::runtime_error(orvex::LoadedLinkLibrary() + ": entry point " +
                                      missing.front() + " not found!");
-        QApplication::setApplicationDisplayName("PYLOX Service");
+        LinkLogLevel = Globals.LogLevel;
+        InitTranslation();
+        exitCode = RunApplication();
     } catch (const std::exception& error) {
         ShowStartupError(QString::fromStdString(error.what()));
         exitCode = 1;

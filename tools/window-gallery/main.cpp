@@ -12,6 +12,7 @@
 #include "config/Configwin.h"
 #include "config/Hintlevelswin.h"
 #include "localization/Zelklocalize.h"
+#include "monitor/Aboutwin.h"
 #include "monitor/Mainwin.h"
 #include "monitor/Reqinfowin.h"
 #include "passwords/Getpasswordwin.h"
@@ -20,6 +21,8 @@
 #include "platform/Controls.h"
 #include "platform/Gettext.h"
 #include "settings/Ut.h"
+#include "startup/Identificazioneutentewin.h"
+#include "startup/Startwin.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -27,6 +30,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QTimer>
+#include <QToolButton>
 
 #include <cstdio>
 #include <cstdlib>
@@ -111,6 +115,12 @@ void ShootAll() {
     ShootForm(HintLevelsFrm, [] { HintLevelsFrm->Execute(); });
     password = "480917";
     ShootForm(GetPasswordFrm, [&] { GetPasswordFrm->Execute(password, 6, 3); });
+    // The start window as the mouse rests on its connect button.
+    Application->SetHint(StartFrm->CollegaBtn->statusTip());
+    Save(StartFrm, StartFrm->objectName());
+    ShootForm(AboutFrm, [] { AboutFrm->Execute(0x01000108); });
+    std::string user;
+    ShootForm(LogonFrm, [&] { LogonFrm->Execute(user, password); });
     ShootWhileShown(VisibleMessageBox, "ErrorBox",
                     [] { ShowErrorBox(_("Impossibile effettuare il collegamento")); });
 }
@@ -146,6 +156,9 @@ int main(int argc, char** argv) {
     HintLevelsFrm = application.CreateForm<THintLevelsFrm>();
     GetPasswordFrm = application.CreateForm<TGetPasswordFrm>();
     InputPasswordFrm = application.CreateForm<TInputPasswordFrm>();
+    StartFrm = application.CreateForm<TStartFrm>();
+    AboutFrm = application.CreateForm<TAboutFrm>();
+    LogonFrm = application.CreateForm<TLogonFrm>();
     TranslateForms(&application);
 
     ShootAll();

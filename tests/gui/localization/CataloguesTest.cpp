@@ -5,6 +5,7 @@
 #include "config/Configwin.h"
 #include "config/Hintlevelswin.h"
 #include "localization/Zelklocalize.h"
+#include "monitor/Aboutwin.h"
 #include "monitor/Mainwin.h"
 #include "monitor/Reqinfowin.h"
 #include "passwords/Getpasswordwin.h"
@@ -12,6 +13,8 @@
 #include "platform/Application.h"
 #include "platform/Gettext.h"
 #include "platform/MoFile.h"
+#include "startup/Identificazioneutentewin.h"
+#include "startup/Startwin.h"
 
 #include <QImage>
 #include <gtest/gtest.h>
@@ -35,6 +38,9 @@ void CreateWindows(TApplication& application) {
     application.CreateForm<TInputPasswordFrm>();
     application.CreateForm<TMainFrm>();
     application.CreateForm<TReqSuInfoFrm>();
+    application.CreateForm<TStartFrm>();
+    application.CreateForm<TAboutFrm>();
+    application.CreateForm<TLogonFrm>();
 }
 
 class ShippedCatalogues : public testing::TestWithParam<const char*> {

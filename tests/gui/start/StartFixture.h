@@ -1,0 +1,75 @@
+// Every window of the program, created as the program creates them, for tests of
+// the start window that run real connections.
+#pragma once
+
+#include "GuiDriver.h"
+#include "TestEnvironment.h"
+#include "config/Configwin.h"
+#include "config/Hintlevelswin.h"
+#include "link/Orvexcominterfacelib.h"
+#include "monitor/Aboutwin.h"
+#include "monitor/Mainwin.h"
+#include "monitor/Reqinfowin.h"
+#include "passwords/Getpasswordwin.h"
+#include "passwords/Inputpasswordwin.h"
+#include "platform/Application.h"
+#include "settings/Opzioni.h"
+#include "settings/Opzioniserialewin.h"
+#include "startup/Identificazioneutentewin.h"
+#include "startup/ProcessSettings.h"
+#include "startup/Startwin.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace pylox::test {
+
+class AllWindows : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(orvex::LoadOrvexLib({(BinDir() / "libOrvexLink.so").string()}), 0);
+        Globals = {};
+        application = std::make_unique<TApplication>();
+        StartFrm = application->CreateForm<TStartFrm>();
+        AboutFrm = application->CreateForm<TAboutFrm>();
+        ConfigFrm = application->CreateForm<TConfigFrm>();
+        GetPasswordFrm = application->CreateForm<TGetPasswordFrm>();
+        HintLevelsFrm = application->CreateForm<THintLevelsFrm>();
+        LogonFrm = application->CreateForm<TLogonFrm>();
+        InputPasswordFrm = application->CreateForm<TInputPasswordFrm>();
+        MainFrm = application->CreateForm<TMainFrm>();
+        OpzioniFrm = application->CreateForm<TOpzioniFrm>();
+        OpzioniSerialeFrm = application->CreateForm<TOpzioniSerialeFrm>();
+        ReqSuInfoFrm = application->CreateForm<TReqSuInfoFrm>();
+    }
+    void TearDown() override {
+        application.reset();
+        StartFrm = nullptr;
+        AboutFrm = nullptr;
+        ConfigFrm = nullptr;
+        GetPasswordFrm = nullptr;
+        HintLevelsFrm = nullptr;
+        LogonFrm = nullptr;
+        InputPasswordFrm = nullptr;
+        MainFrm = nullptr;
+        OpzioniFrm = nullptr;
+        OpzioniSerialeFrm = nullptr;
+        ReqSuInfoFrm = nullptr;
+        Globals = {};
+        orvex::FreeOrvexLib();
+    }
+
+    // Shows the start window logged on as the default user 3, as at start-up.
+    void ShowLoggedOn() {
+        Globals.LogonUser = "orvex";
+        Globals.LogonPassword = "fenla:47";
+        StartFrm->show();
+        ASSERT_TRUE(WaitFor([] { return !StartFrm->FirstActivate; }));
+        ASSERT_EQ(Globals.LoggedUser, 3);
+    }
+
+    std::unique_ptr<TApplication> application;
+};
+
+} // namespace pylox::test
