@@ -109,7 +109,7 @@ protected:
     // request about to be sent opens it again instead of failing on it.
     void ReadPending(std::string* kept) {
         uint8_t scratch[256];
-        ssize_t n;
+        ssize_t n = -1; // always set by the first read; GCC cannot see that under ASan
         while (fd_ >= 0 && (n = ::read(fd_, scratch, sizeof(scratch))) > 0)
             if (kept)
                 kept->append(reinterpret_cast<char*>(scratch), static_cast<std::size_t>(n));
