@@ -9,11 +9,13 @@
 #include "platform/Gettext.h"
 #include "settings/Ut.h"
 #include "startup/ProcessSettings.h"
+#include "startup/Startwin.h"
 
 #include <QCoreApplication>
 #include <QFont>
 #include <QGroupBox>
 #include <QLabel>
+#include <QPixmap>
 #include <QPushButton>
 
 TMainFrm* MainFrm = nullptr;
@@ -64,6 +66,8 @@ TMainFrm::TMainFrm() {
     Panel1->setFrameShadow(QFrame::Raised);
     Image2 = Place(new QLabel(Panel1), "Image2", 1, 1, 127, 175);
     Image2->setScaledContents(true);
+    LoadImages();
+    Image2->setPixmap(QPixmap(":/images/product.png"));
 
     Panel2 = Place(new QFrame(this), "Panel2", 8, 192, 129, 25);
     Panel2->setFrameShape(QFrame::Panel);
