@@ -11,6 +11,8 @@
 #include "passwords/Inputpasswordwin.h"
 #include "platform/Application.h"
 #include "platform/Gettext.h"
+#include "settings/Opzioni.h"
+#include "settings/Opzioniserialewin.h"
 #include "startup/Identificazioneutentewin.h"
 #include "startup/Startwin.h"
 
@@ -55,6 +57,8 @@ int main(int argc, char** argv) {
     application.CreateForm<TStartFrm>();
     application.CreateForm<TAboutFrm>();
     application.CreateForm<TLogonFrm>();
+    application.CreateForm<TOpzioniFrm>();
+    application.CreateForm<TOpzioniSerialeFrm>();
 
     QStringList order;
     QMap<QString, QStringList> windows;

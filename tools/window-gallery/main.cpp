@@ -20,6 +20,10 @@
 #include "platform/Application.h"
 #include "platform/Controls.h"
 #include "platform/Gettext.h"
+#include "platform/SerialPortView.h"
+#include "settings/Opzioni.h"
+#include "settings/Opzioniserialewin.h"
+#include "settings/Pcconfig.h"
 #include "settings/Ut.h"
 #include "startup/Identificazioneutentewin.h"
 #include "startup/Startwin.h"
@@ -29,6 +33,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QMessageBox>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
 
@@ -121,6 +126,18 @@ void ShootAll() {
     ShootForm(AboutFrm, [] { AboutFrm->Execute(0x01000108); });
     std::string user;
     ShootForm(LogonFrm, [&] { LogonFrm->Execute(user, password); });
+    // The options windows edit settings of their own and list sample serial ports.
+    TPcConfig settings;
+    settings.CommPort = 33;
+    WriteLanguage(GetCurrentLanguage().toStdString());
+    ShootForm(OpzioniFrm, [&] { OpzioniFrm->Execute(&settings); });
+    const auto ports = SerialPortTree({
+        {1, "/dev/ttyS0", "PNP", "PNP0501", "ttyS0", "ttyS0"},
+        {7, "/dev/pts/3", "", "", "", ""},
+        {33, "/dev/ttyUSB0", "USB", "VID_0403&PID_6001", "ttyUSB0", "FT232R USB UART"},
+    });
+    SetLocalMachineProvider([ports] { return ports; });
+    ShootForm(OpzioniSerialeFrm, [&] { OpzioniSerialeFrm->Execute(settings); });
     ShootWhileShown(VisibleMessageBox, "ErrorBox",
                     [] { ShowErrorBox(_("Impossibile effettuare il collegamento")); });
 }
@@ -143,6 +160,14 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    // The windows load and save settings: never the user's own.
+    QTemporaryDir settingsHome;
+    if (!settingsHome.isValid()) {
+        std::fprintf(stderr, "window-gallery: cannot create a settings folder\n");
+        return 1;
+    }
+    setenv("XDG_CONFIG_HOME", qPrintable(settingsHome.path()), 1);
+
     TApplication application;
     application.SetTitle("PYLOX Service");
     ApplyNeutralSkin();
@@ -159,6 +184,8 @@ int main(int argc, char** argv) {
     StartFrm = application.CreateForm<TStartFrm>();
     AboutFrm = application.CreateForm<TAboutFrm>();
     LogonFrm = application.CreateForm<TLogonFrm>();
+    OpzioniFrm = application.CreateForm<TOpzioniFrm>();
+    OpzioniSerialeFrm = application.CreateForm<TOpzioniSerialeFrm>();
     TranslateForms(&application);
 
     ShootAll();

@@ -13,6 +13,8 @@
 #include "platform/Application.h"
 #include "platform/Gettext.h"
 #include "platform/MoFile.h"
+#include "settings/Opzioni.h"
+#include "settings/Opzioniserialewin.h"
 #include "startup/Identificazioneutentewin.h"
 #include "startup/Startwin.h"
 
@@ -41,6 +43,8 @@ void CreateWindows(TApplication& application) {
     application.CreateForm<TStartFrm>();
     application.CreateForm<TAboutFrm>();
     application.CreateForm<TLogonFrm>();
+    application.CreateForm<TOpzioniFrm>();
+    application.CreateForm<TOpzioniSerialeFrm>();
 }
 
 class ShippedCatalogues : public testing::TestWithParam<const char*> {

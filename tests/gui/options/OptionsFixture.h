@@ -61,19 +61,23 @@ private:
     QTimer timer_;
 };
 
-// Each time the window shows, runs act from the event loop, while the object lives
-// (act may open further windows: the check does not run act twice for one showing).
+// Each time the window shows, runs act from the event loop once the window is active,
+// while the object lives (act may open further windows: one showing runs act once).
 class WhileShown {
 public:
     WhileShown(QWidget* window, std::function<void()> act) : act_(std::move(act)) {
         timer_.setInterval(10);
         QObject::connect(&timer_, &QTimer::timeout, [this, window] {
-            const bool shown = window->isVisible() && !seen_;
-            seen_ = window->isVisible();
-            if (shown) {
-                ++shows;
-                act_();
+            if (!window->isVisible()) {
+                seen_ = false;
+                return;
             }
+            // The user acts once the window has the keyboard.
+            if (seen_ || !window->isActiveWindow())
+                return;
+            seen_ = true;
+            ++shows;
+            act_();
         });
         timer_.start();
     }
