@@ -8,6 +8,7 @@
 #include <cstring>
 #include <poll.h>
 #include <stdexcept>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <sys/wait.h>
@@ -51,6 +52,8 @@ void BoardProcess::Launch() {
     const std::string program = (BinDir() / "pylox-board").string();
     pid_ = fork();
     if (pid_ == 0) {
+        // The emulator ends with the test that started it, also when the test is killed.
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
         dup2(out[1], STDOUT_FILENO);
         close(out[0]);
         close(out[1]);
