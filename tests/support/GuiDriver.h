@@ -4,10 +4,12 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QTimer>
 #include <QWidget>
+#include <gtest/gtest.h>
 
 #include <chrono>
 #include <functional>
@@ -80,6 +82,23 @@ inline void AnswerFileDialog(QFileDialog* dialog, const std::string& path) {
              dialog->findChild<QLineEdit*>("fileNameEdit")->setText(QString::fromStdString(path));
              static_cast<QDialog*>(dialog)->done(QDialog::Accepted);
          });
+}
+
+// Types the text into the widget that has the keyboard focus, key by key.
+inline void Type(const QString& text) {
+    for (QChar c : text) {
+        QWidget* target = QApplication::focusWidget();
+        ASSERT_NE(target, nullptr);
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(target, &press);
+    }
+}
+
+inline void PressKey(Qt::Key key) {
+    QWidget* target = QApplication::focusWidget();
+    ASSERT_NE(target, nullptr);
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(target, &press);
 }
 
 // Processes events until the condition holds or the limit passes.

@@ -68,23 +68,6 @@ private:
     QTimer timer_;
 };
 
-// Types the text into the widget that has the keyboard focus, key by key.
-inline void Type(const QString& text) {
-    for (QChar c : text) {
-        QWidget* target = QApplication::focusWidget();
-        ASSERT_NE(target, nullptr);
-        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(target, &press);
-    }
-}
-
-inline void PressKey(Qt::Key key) {
-    QWidget* target = QApplication::focusWidget();
-    ASSERT_NE(target, nullptr);
-    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-    QApplication::sendEvent(target, &press);
-}
-
 class RealBoard : public testing::Test {
 protected:
     void SetUp() override {

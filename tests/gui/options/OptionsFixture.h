@@ -16,23 +16,6 @@
 
 namespace pylox::test {
 
-// Types the text into the widget that has the keyboard focus, key by key.
-inline void Type(const QString& text) {
-    for (QChar c : text) {
-        QWidget* target = QApplication::focusWidget();
-        ASSERT_NE(target, nullptr);
-        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(target, &press);
-    }
-}
-
-inline void PressKey(Qt::Key key) {
-    QWidget* target = QApplication::focusWidget();
-    ASSERT_NE(target, nullptr);
-    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-    QApplication::sendEvent(target, &press);
-}
-
 // Clicks an item of a radio group.
 inline void Click(TRadioGroup* group, int item) {
     group->findChildren<QRadioButton*>().at(item)->click();
