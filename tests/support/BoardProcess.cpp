@@ -144,4 +144,15 @@ void BoardProcess::Restart() {
     }
 }
 
+TConnParams LoopbackParams(uint8_t kind, int port) {
+    TConnParams params{};
+    params.ComPort = 1;
+    params.Baud = 38400;
+    params.DataBits = 8;
+    std::strcpy(params.HostAddress, "127.0.0.1");
+    params.Port = port;
+    params.Kind = kind;
+    return params;
+}
+
 } // namespace pylox::test

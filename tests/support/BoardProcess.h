@@ -1,6 +1,9 @@
 // The real board emulator as a child process, steered through its control socket.
 #pragma once
 
+#include <orvexlink.h>
+
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -36,5 +39,9 @@ private:
     int tcpPort_ = -1, udpPort_ = -1;
     std::string ptyPath_;
 };
+
+// Parameters of a link of this kind to a board on 127.0.0.1 at the port, with the
+// serial fields the program always fills in (COM1, 38400 baud, 8 data bits).
+TConnParams LoopbackParams(uint8_t kind, int port);
 
 } // namespace pylox::test

@@ -1,7 +1,12 @@
 #include "TestEnvironment.h"
 
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
 
 namespace pylox::test {
 
@@ -28,6 +33,71 @@ ScopedConfigHome::~ScopedConfigHome() {
         unsetenv("XDG_CONFIG_HOME");
     else
         setenv("XDG_CONFIG_HOME", previous_.c_str(), 1);
+}
+
+ScopedItalianLocale::ScopedItalianLocale() {
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const char* old = std::getenv(name);
+        previous_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
+        unsetenv(name);
+    }
+    setenv("LANG", "it_IT.UTF-8", 1);
+}
+
+ScopedItalianLocale::~ScopedItalianLocale() {
+    for (const auto& [name, value] : previous_) {
+        if (value)
+            setenv(name.c_str(), value->c_str(), 1);
+        else
+            unsetenv(name.c_str());
+    }
+}
+
+std::string ReadFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+std::vector<bool> RunTogether(const std::vector<std::function<bool()>>& bodies) {
+    int start[2];
+    if (pipe(start) != 0)
+        throw std::runtime_error("pipe failed");
+    std::vector<pid_t> children;
+    for (const auto& body : bodies) {
+        const pid_t pid = fork();
+        if (pid == 0) {
+            // Held until the parent closes its end, so that the bodies overlap.
+            close(start[1]);
+            char c;
+            (void)!read(start[0], &c, 1);
+            bool ok = false;
+            try {
+                ok = body();
+            } catch (...) {
+            }
+            _exit(ok ? 0 : 1);
+        }
+        children.push_back(pid);
+    }
+    close(start[0]);
+    close(start[1]);
+    std::vector<bool> results;
+    for (const pid_t child : children) {
+        int status = 0;
+        results.push_back(child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) &&
+                          WEXITSTATUS(status) == 0);
+    }
+    return results;
 }
 
 std::filesystem::path BinDir() {

@@ -6,24 +6,14 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <functional>
-#include <thread>
+#include <cstdio>
+#include <string>
 
 namespace {
 
-using namespace std::chrono_literals;
 using pylox::test::BoardProcess;
-
-bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = 10000ms) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(10ms);
-    }
-    return true;
-}
+using pylox::test::LoopbackParams;
+using pylox::test::WaitUntil;
 
 class RealConnection : public testing::Test {
 protected:
@@ -32,23 +22,12 @@ protected:
         orvex::ociSetProtocol(1);
     }
     void TearDown() override { orvex::FreeOrvexLib(); }
-
-    static TConnParams Tcp(int port) {
-        TConnParams params{};
-        params.ComPort = 1;
-        params.Baud = 38400;
-        params.DataBits = 8;
-        std::strcpy(params.HostAddress, "127.0.0.1");
-        params.Port = port;
-        params.Kind = 3;
-        return params;
-    }
 };
 
 TEST_F(RealConnection, MonitorsWritesAndRecoversAgainstTheEmulator) {
     pylox::test::TempDir dir;
     BoardProcess board({"--tcp", "0", "--state", (dir.path() / "state").string()});
-    TPylox pylox(Tcp(board.TcpPort()), "480917");
+    TPylox pylox(LoopbackParams(3, board.TcpPort()), "480917");
     pylox.Resume();
     ASSERT_TRUE(WaitUntil([&] { return pylox.IsLinkUp(); }));
     EXPECT_EQ(pylox.GetFirmwareVersion(), 0x01000108u);
@@ -94,7 +73,7 @@ TEST_F(RealConnection, MonitorsWritesAndRecoversAgainstTheEmulator) {
 
 TEST_F(RealConnection, ARefusedLoginFails) {
     BoardProcess board({"--tcp", "0"});
-    TPylox pylox(Tcp(board.TcpPort()), "wrong");
+    TPylox pylox(LoopbackParams(3, board.TcpPort()), "wrong");
     pylox.Resume();
     ASSERT_TRUE(WaitUntil([&] { return pylox.HasFailed(); }));
     EXPECT_FALSE(pylox.IsLinkUp());

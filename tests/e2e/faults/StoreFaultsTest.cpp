@@ -3,6 +3,7 @@
 // before is still there, reads back whole, and is stored anew once the fault ends.
 // Each case runs in a child process of its own, so that its limits and mounts
 // (in a mount namespace of its own) never reach the other tests.
+#include "SettingsStore.h"
 #include "TestEnvironment.h"
 #include "platform/Registry.h"
 #include "settings/Pcconfig.h"
@@ -20,7 +21,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <sstream>
 
 namespace fs = std::filesystem;
 using namespace pylox::test;
@@ -50,13 +50,6 @@ bool Same(const TPcConfig& a, const TPcConfig& b) {
     return a.CommPort == b.CommPort && a.UserNames == b.UserNames && a.Passwords == b.Passwords;
 }
 
-TPcConfig Loaded() {
-    TPcConfig config;
-    config.CommPort = 1;
-    LoadPcConfig(config);
-    return config;
-}
-
 // The checks of one case, run in the child; an empty text when all held.
 struct Store {
     fs::path home;
@@ -66,12 +59,7 @@ struct Store {
         if (!ok)
             problems += what + "\n";
     }
-    std::string FileText() const {
-        std::ifstream in(home / "Orvex" / "registry.reg", std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
+    std::string FileText() const { return ReadFile(home / "Orvex" / "registry.reg"); }
     bool SaveFails(const TPcConfig& config) {
         try {
             SavePcConfig(config);
@@ -95,17 +83,18 @@ struct Store {
     void UnderFault(const std::string& before) {
         Check(SaveFails(Other()), "a save under the fault was not reported");
         Check(TextWriteFails(), "a large text written under the fault was not reported");
-        Check(Same(Loaded(), Stored()), "the stored settings changed under the fault");
+        Check(Same(LoadedPcConfig(), Stored()), "the stored settings changed under the fault");
         Check(FileText() == before, "the settings file changed under the fault");
     }
     void AfterFault() {
-        Check(Same(Loaded(), Stored()), "the stored settings did not read back after the fault");
+        Check(Same(LoadedPcConfig(), Stored()),
+              "the stored settings did not read back after the fault");
         for (const auto& entry : fs::directory_iterator(home / "Orvex"))
             Check(entry.path().filename().string().find("damaged") == std::string::npos,
                   "the file was taken for damaged: " + entry.path().string());
         try {
             SavePcConfig(Other());
-            Check(Same(Loaded(), Other()), "a save after the fault did not read back");
+            Check(Same(LoadedPcConfig(), Other()), "a save after the fault did not read back");
         } catch (const ERegistryException& e) {
             Check(false, std::string("a save after the fault failed: ") + e.what());
         }

@@ -1,6 +1,7 @@
 // Loads the real link library and speaks to a board through its entry points.
 #pragma once
 
+#include "BoardProcess.h"
 #include "TestEnvironment.h"
 #include "link/Orvexcominterfacelib.h"
 #include "link/Tpyloxmsg.h"
@@ -23,14 +24,10 @@ public:
         orvex::FreeOrvexLib();
     }
 
+    // The loopback parameters with another host: none, or a broadcast address.
     static TConnParams Network(uint8_t kind, const std::string& host, int port) {
-        TConnParams params{};
-        params.ComPort = 1;
-        params.Baud = 38400;
-        params.DataBits = 8;
+        TConnParams params = pylox::test::LoopbackParams(kind, port);
         std::strncpy(params.HostAddress, host.c_str(), sizeof(params.HostAddress) - 1);
-        params.Port = port;
-        params.Kind = kind;
         return params;
     }
 

@@ -3,10 +3,10 @@
 
 #include <atomic>
 #include <filesystem>
-#include <fstream>
 #include <thread>
 
 using pylox::test::BoardProcess;
+using pylox::test::LoopbackParams;
 
 namespace {
 
@@ -53,7 +53,7 @@ TEST_F(Link, TcpCarriesTheWholeStartInBothProtocols) {
     BoardProcess board({"--tcp", "0", "--firmware", "1.0.1.8"});
     for (int protocol : {1, 0}) {
         orvex::ociSetProtocol(protocol);
-        ASSERT_TRUE(Connect(Network(3, "127.0.0.1", board.TcpPort())));
+        ASSERT_TRUE(Connect(LoopbackParams(3, board.TcpPort())));
         EXPECT_TRUE(orvex::ociIsConnected());
         StartSequence(0x01000108);
         orvex::ociDeleteConnection();
@@ -65,7 +65,7 @@ TEST_F(Link, UdpBroadcastAndTcpBroadcastReachTheBoard) {
     ASSERT_TRUE(Connect(Network(5, "127.255.255.255", board.UdpPort())));
     StartSequence(0x01000107);
     orvex::ociDeleteConnection();
-    ASSERT_TRUE(Connect(Network(4, "127.0.0.1", board.TcpPort())));
+    ASSERT_TRUE(Connect(LoopbackParams(4, board.TcpPort())));
     StartSequence(0x01000107);
 }
 
@@ -102,7 +102,7 @@ TEST_F(Link, SerialAndModemLinksRunOverAPseudoTerminal) {
 TEST_F(Link, ACommittedConfigurationSurvivesABoardRestart) {
     pylox::test::TempDir dir;
     BoardProcess board({"--tcp", "0", "--state", (dir.path() / "board.state").string()});
-    ASSERT_TRUE(Connect(Network(3, "127.0.0.1", board.TcpPort())));
+    ASSERT_TRUE(Connect(LoopbackParams(3, board.TcpPort())));
 
     TPyloxConfig config;
     DefaultConfig(config);
@@ -141,7 +141,7 @@ TEST_F(Link, TheFirstRequestAfterTheBoardWasKilledReachesItAgain) {
     std::strcpy(modem.ModemInit, "AT&D0&K0X3");
     std::strcpy(modem.PhoneNumber, "0432123456");
     std::vector<Case> cases = {
-        {"tcp", {"--tcp", "0"}, Network(3, "127.0.0.1", 0)},
+        {"tcp", {"--tcp", "0"}, LoopbackParams(3, 0)},
         {"udp", {"--udp", "0"}, Network(5, "127.255.255.255", 0)},
         {"serial", {"--pty", "--pty-link", (links / "com7").string()}, serial},
         {"modem", {"--modem", "--pty-link", (links / "com8").string()}, modem},
@@ -166,7 +166,7 @@ TEST_F(Link, TheFirstRequestAfterTheBoardWasKilledReachesItAgain) {
 
 TEST_F(Link, FaultsOfTheBoardFailTheRequestAndTheLinkRecovers) {
     BoardProcess board({"--tcp", "0"});
-    ASSERT_TRUE(Connect(Network(3, "127.0.0.1", board.TcpPort())));
+    ASSERT_TRUE(Connect(LoopbackParams(3, board.TcpPort())));
     TPyloxStatus status;
     ASSERT_TRUE(Status(status));
 
@@ -204,7 +204,7 @@ TEST_F(Link, FaultsOfTheBoardFailTheRequestAndTheLinkRecovers) {
 
 TEST_F(Link, ARefusedLoginIsAnAnswerWithDataZero) {
     BoardProcess board({"--tcp", "0"});
-    ASSERT_TRUE(Connect(Network(3, "127.0.0.1", board.TcpPort())));
+    ASSERT_TRUE(Connect(LoopbackParams(3, board.TcpPort())));
     TPyloxMsg login, answer;
     login.BuildLogin("wrong");
     ASSERT_TRUE(Send(login, answer));
@@ -216,7 +216,7 @@ TEST_F(Link, WaitingForAnAbsentBoardEndsAtItsTimeout) {
     // A port nobody listens on: refused again and again until the wait ends.
     pylox::test::TempDir dir;
     const auto before = std::chrono::steady_clock::now();
-    const TConnParams params = Network(3, "127.0.0.1", 1);
+    const TConnParams params = LoopbackParams(3, 1);
     ASSERT_TRUE(orvex::ociCreateNewConnection(&params));
     EXPECT_FALSE(orvex::ociWaitToConnect(800));
     const auto waited = std::chrono::steady_clock::now() - before;
@@ -225,8 +225,8 @@ TEST_F(Link, WaitingForAnAbsentBoardEndsAtItsTimeout) {
 }
 
 TEST_F(Link, IsValidRefusesParametersThatCannotWork) {
-    const TConnParams cases[] = {Network(3, "", 3000), Network(3, "127.0.0.1", 0),
-                                 Network(9, "127.0.0.1", 3000)};
+    const TConnParams cases[] = {Network(3, "", 3000), LoopbackParams(3, 0),
+                                 LoopbackParams(9, 3000)};
     for (const auto& params : cases) {
         orvex::ociCreateNewConnection(&params);
         EXPECT_FALSE(orvex::ociIsValid());
@@ -253,16 +253,14 @@ TEST_F(Link, EachLogLevelAddsItsLines) {
         SCOPED_TRACE(level);
         const auto log = dir.path() / ("log" + std::to_string(level) + ".txt");
         orvex::ociSetLog(log.c_str(), level);
-        ASSERT_TRUE(Connect(Network(3, "127.0.0.1", board.TcpPort())));
+        ASSERT_TRUE(Connect(LoopbackParams(3, board.TcpPort())));
         TPyloxStatus status;
         ASSERT_TRUE(Status(status));
         ASSERT_EQ(board.Control("drop 1"), "ok");
         EXPECT_FALSE(Status(status));
         orvex::ociDeleteConnection();
         orvex::ociSetLog("", 0);
-        std::ifstream in(log);
-        const std::string text((std::istreambuf_iterator<char>(in)),
-                               std::istreambuf_iterator<char>());
+        const std::string text = pylox::test::ReadFile(log);
         EXPECT_EQ(std::filesystem::exists(log), level > 0);
         for (const auto& [lowest, line] : lines)
             EXPECT_EQ(text.find(line) != std::string::npos, level >= lowest) << line << "\n"
@@ -272,7 +270,7 @@ TEST_F(Link, EachLogLevelAddsItsLines) {
 
 TEST_F(Link, AWaitInOneThreadHoldsUpNoOther) {
     // Nobody listens there: the wait would go on for its whole minute.
-    const TConnParams params = Network(3, "127.0.0.1", 1);
+    const TConnParams params = LoopbackParams(3, 1);
     ASSERT_TRUE(orvex::ociCreateNewConnection(&params));
     std::atomic<bool> waited{false}, connected{true};
     std::thread connector([&] {
@@ -324,7 +322,7 @@ TEST_F(Link, TheUnusedEntryPointsAreHarmless) {
 
 TEST_F(Link, ASuspendedConnectionRefusesRequestsUntilResumed) {
     BoardProcess board({"--tcp", "0"});
-    ASSERT_TRUE(Connect(Network(3, "127.0.0.1", board.TcpPort())));
+    ASSERT_TRUE(Connect(LoopbackParams(3, board.TcpPort())));
     TPyloxStatus status;
     ASSERT_TRUE(Status(status));
     EXPECT_TRUE(orvex::ociSuspendConnection());
@@ -354,7 +352,7 @@ void OnRx(void* data, const TZelkBasicMsg* frame) {
 TEST_F(Link, NotificationsReportAnswersImmediatelyOrWhenSynchronised) {
     BoardProcess board({"--tcp", "0"});
     Seen unsync, sync;
-    ASSERT_TRUE(Connect(Network(3, "127.0.0.1", board.TcpPort())));
+    ASSERT_TRUE(Connect(LoopbackParams(3, board.TcpPort())));
     orvex::ociSetUnsyncNotifyRx({reinterpret_cast<void*>(&OnRx), &unsync});
     orvex::ociSetNotifyRx({reinterpret_cast<void*>(&OnRx), &sync});
     TPyloxStatus status;

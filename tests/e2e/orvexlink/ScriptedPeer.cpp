@@ -1,5 +1,7 @@
 #include "ScriptedPeer.h"
 
+#include "BoardProcess.h"
+
 #include <arpa/inet.h>
 #include <cstdlib>
 #include <cstring>
@@ -84,17 +86,13 @@ ScriptedPeer::~ScriptedPeer() {
 }
 
 TConnParams ScriptedPeer::Params() const {
+    if (carrier_ != Carrier::Serial)
+        return pylox::test::LoopbackParams(carrier_ == Carrier::Tcp ? 3 : 5, port_);
     TConnParams params{};
     params.Baud = 38400;
     params.DataBits = 8;
-    if (carrier_ == Carrier::Serial) {
-        params.ComPort = 9;
-        params.Kind = 1;
-    } else {
-        std::strcpy(params.HostAddress, "127.0.0.1");
-        params.Port = port_;
-        params.Kind = carrier_ == Carrier::Tcp ? 3 : 5;
-    }
+    params.ComPort = 9;
+    params.Kind = 1;
     return params;
 }
 

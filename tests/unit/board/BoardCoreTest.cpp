@@ -9,7 +9,6 @@
 #include <fstream>
 #include <map>
 #include <set>
-#include <sstream>
 #include <vector>
 
 namespace {
@@ -142,10 +141,7 @@ TEST(BoardCore, AWriteTakesEffectOnlyWhenCommittedAndPersists) {
         EXPECT_FALSE(board.Staged());
     }
     // The file holds the record, written whole (no temporary left beside it).
-    std::ifstream in(state);
-    std::stringstream text;
-    text << in.rdbuf();
-    EXPECT_EQ(text.str(), "config " + ToHex(changed.Bytes(), kConfigSize) + "\n");
+    EXPECT_EQ(pylox::test::ReadFile(state), "config " + ToHex(changed.Bytes(), kConfigSize) + "\n");
     EXPECT_FALSE(std::filesystem::exists(state.string() + ".tmp"));
 
     BoardCore restarted(state.string());

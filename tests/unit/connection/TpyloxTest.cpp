@@ -1,5 +1,6 @@
 #include "link/Tpylox.h"
 #include "ScriptedLink.h"
+#include "TestEnvironment.h"
 #include "link/Tzelklog.h"
 
 #include <gtest/gtest.h>
@@ -12,16 +13,7 @@
 namespace {
 
 using namespace std::chrono_literals;
-
-bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = 5000ms) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(5ms);
-    }
-    return true;
-}
+using pylox::test::WaitUntil;
 
 // A tamper that gives the answers to one command another length.
 std::function<void(TZelkBasicMsg&)> Lengthen(uint8_t command, uint8_t length) {

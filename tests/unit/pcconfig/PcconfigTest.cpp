@@ -1,5 +1,6 @@
 #include "settings/Pcconfig.h"
 
+#include "SettingsStore.h"
 #include "TestEnvironment.h"
 #include "passwords/Cript.h"
 #include "platform/Gettext.h"
@@ -14,30 +15,16 @@
 #include <fstream>
 #include <functional>
 #include <sstream>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
+using pylox::test::LoadedPcConfig;
+using pylox::test::ReadFile;
 
 namespace {
 
 const std::string kConfig = "\\SOFTWARE\\Orvex\\Config";
 const std::array<const char*, 6> kBlobNames = {"Ut1", "Ps1", "Ut2", "Ps2", "Ut3", "Ps3"};
 using Blob = std::array<std::uint8_t, 20>;
-
-std::string ReadText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-TPcConfig Loaded(std::int32_t preset = 1) {
-    TPcConfig config;
-    config.CommPort = preset;
-    LoadPcConfig(config);
-    return config;
-}
 
 TPcConfig Defaults() {
     TPcConfig config;
@@ -67,22 +54,18 @@ Blob Plain(Blob blob) {
     return blob;
 }
 
-class PcconfigTest : public testing::Test {
-protected:
-    pylox::test::ScopedConfigHome home_;
-    fs::path file_ = RegistryFilePath();
-};
+using PcconfigTest = pylox::test::SettingsStoreTest;
 
 TEST_F(PcconfigTest, FirstRunCreatesTheKeyAndTheFirstSaveStoresTheEightValues) {
     ASSERT_FALSE(fs::exists(file_));
-    TPcConfig config = Loaded();
+    TPcConfig config = LoadedPcConfig();
     ExpectRecord(config, Defaults());
     TRegistry reg;
     ASSERT_TRUE(reg.OpenKey(kConfig, false)) << "the load creates the key";
     EXPECT_TRUE(reg.GetValueNames().empty()) << "but writes no value";
 
     SavePcConfig(config);
-    const std::string text = ReadText(file_);
+    const std::string text = ReadFile(file_);
     const std::string section = "[HKEY_CURRENT_USER\\SOFTWARE\\Orvex\\Config]\n";
     const std::size_t start = text.find(section);
     ASSERT_NE(start, std::string::npos) << text;
@@ -107,7 +90,7 @@ TEST_F(PcconfigTest, FirstRunCreatesTheKeyAndTheFirstSaveStoresTheEightValues) {
         EXPECT_EQ(values[i + 2].size(), prefix.size() + 59) << values[i + 2];
     }
 
-    TPcConfig other = Loaded(9);
+    TPcConfig other = LoadedPcConfig(9);
     ExpectRecord(other, Defaults());
 }
 
@@ -135,7 +118,7 @@ TEST_F(PcconfigTest, CredentialBlobsHoldTheTextCutTo19BytesAndAZero) {
             EXPECT_EQ(std::string(plain.begin(), plain.begin() + c.stored.size()), c.stored);
             EXPECT_EQ(plain[c.stored.size()], 0);
         }
-        TPcConfig back = Loaded();
+        TPcConfig back = LoadedPcConfig();
         EXPECT_EQ(back.UserNames[1], c.stored);
         EXPECT_EQ(back.Passwords[2], c.stored);
         EXPECT_EQ(back.UserNames[0], "installatore");
@@ -143,7 +126,7 @@ TEST_F(PcconfigTest, CredentialBlobsHoldTheTextCutTo19BytesAndAZero) {
 }
 
 TEST_F(PcconfigTest, EverySaveDrawsFreshFiller) {
-    const TPcConfig config = Loaded();
+    const TPcConfig config = LoadedPcConfig();
     SavePcConfig(config);
     std::array<Blob, 6> first;
     for (std::size_t i = 0; i < 6; ++i)
@@ -159,7 +142,7 @@ TEST_F(PcconfigTest, EverySaveDrawsFreshFiller) {
         const auto text = static_cast<std::size_t>(std::find(a.begin(), a.end(), 0) - a.begin());
         EXPECT_TRUE(std::equal(a.begin(), a.begin() + text + 1, b.begin()));
     }
-    ExpectRecord(Loaded(), config);
+    ExpectRecord(LoadedPcConfig(), config);
 }
 
 TEST_F(PcconfigTest, CredentialValuesThatAreNotOurBlobsReadAsTheDefaults) {
@@ -167,7 +150,7 @@ TEST_F(PcconfigTest, CredentialValuesThatAreNotOurBlobsReadAsTheDefaults) {
     custom.UserNames = {"anna", "bruno", "carla"};
     custom.Passwords = {"a1", "b2", "c3"};
     SavePcConfig(custom);
-    ExpectRecord(Loaded(), custom);
+    ExpectRecord(LoadedPcConfig(), custom);
 
     Blob noZero;
     noZero.fill(ScrambleByte('a'));
@@ -188,7 +171,7 @@ TEST_F(PcconfigTest, CredentialValuesThatAreNotOurBlobsReadAsTheDefaults) {
     ASSERT_TRUE(reg.OpenKey(kConfig, false));
     for (const auto& [name, breakIt] : broken)
         breakIt(reg, name);
-    ExpectRecord(Loaded(), Defaults());
+    ExpectRecord(LoadedPcConfig(), Defaults());
 }
 
 TEST_F(PcconfigTest, CommPortIsReadOnlyFromAnInteger) {
@@ -207,7 +190,7 @@ TEST_F(PcconfigTest, CommPortIsReadOnlyFromAnInteger) {
         TRegistry reg;
         ASSERT_TRUE(reg.OpenKey(kConfig, false));
         change(reg);
-        EXPECT_EQ(Loaded(1).CommPort, expected);
+        EXPECT_EQ(LoadedPcConfig(1).CommPort, expected);
     }
 }
 
@@ -219,13 +202,13 @@ TEST_F(PcconfigTest, AStoreFolderThatCannotBeCreatedChangesNothing) {
     ExpectRecord(config, TPcConfig{1, {}, {}});
 
     EXPECT_NO_THROW(SavePcConfig(Defaults()));
-    EXPECT_EQ(ReadText(home_.path() / "Orvex"), "in the way");
+    EXPECT_EQ(ReadFile(home_.path() / "Orvex"), "in the way");
     EXPECT_EQ(std::distance(fs::directory_iterator(home_.path()), fs::directory_iterator()), 1);
 }
 
 TEST_F(PcconfigTest, AFailedPortWriteEndsTheSaveWithAnError) {
     SavePcConfig(Defaults());
-    const std::string before = ReadText(file_);
+    const std::string before = ReadFile(file_);
     // A folder in place of the lock file: the key still opens, no write can lock.
     fs::remove(file_.string() + ".lock");
     fs::create_directory(file_.string() + ".lock");
@@ -233,12 +216,12 @@ TEST_F(PcconfigTest, AFailedPortWriteEndsTheSaveWithAnError) {
     changed.CommPort = 9;
     changed.UserNames[0] = "nuovo";
     EXPECT_THROW(SavePcConfig(changed), ERegistryException);
-    EXPECT_EQ(ReadText(file_), before);
+    EXPECT_EQ(ReadFile(file_), before);
 }
 
 TEST_F(PcconfigTest, LoadSeedsTheGeneratorWithTheTime) {
     const std::time_t before = std::time(nullptr);
-    Loaded();
+    LoadedPcConfig();
     const int drawn = std::rand();
     const std::time_t after = std::time(nullptr);
     std::vector<int> expected;
@@ -253,59 +236,42 @@ TEST_F(PcconfigTest, DefaultNamesFollowTheLanguageOfTheLoadAndStayOnceSaved) {
     const QStringList folders = CatalogueFolders();
     SetCatalogueFolders({QString::fromStdString((pylox::test::BinDir() / "locale").string())});
     UseLanguage(QStringLiteral("de"));
-    TPcConfig config = Loaded();
+    TPcConfig config = LoadedPcConfig();
     EXPECT_EQ(config.UserNames, (std::array<std::string, 3>{"Installateur", "Service", "orvex"}));
     EXPECT_EQ(config.Passwords, Defaults().Passwords);
     SavePcConfig(config);
 
     UseLanguage(QStringLiteral("en"));
-    EXPECT_EQ(Loaded().UserNames[0], "Installateur");
+    EXPECT_EQ(LoadedPcConfig().UserNames[0], "Installateur");
     UseLanguage(QStringLiteral("C"));
     SetCatalogueFolders(folders);
 }
 
 TEST_F(PcconfigTest, TwoProcessesSavingAtOnceLoseNothing) {
     constexpr int kRounds = 25;
-    int start[2];
-    ASSERT_EQ(pipe(start), 0);
-    std::vector<pid_t> children;
-    for (int k = 0; k < 2; ++k) {
-        pid_t pid = fork();
-        if (pid == 0) {
-            close(start[1]);
-            char c;
-            (void)!read(start[0], &c, 1);
+    std::vector<std::function<bool()>> savers;
+    for (int k = 0; k < 2; ++k)
+        savers.push_back([k] {
+            TPcConfig config = LoadedPcConfig();
+            config.CommPort = 10 + k;
+            TRegistry reg;
             bool ok = true;
-            try {
-                TPcConfig config = Loaded();
-                config.CommPort = 10 + k;
-                TRegistry reg;
-                for (int i = 0; i < kRounds && ok; ++i) {
-                    SavePcConfig(config);
-                    ok = reg.OpenKey(kConfig + "\\Pylox V2", true);
-                    reg.WriteString("Saved" + std::to_string(k) + "-" + std::to_string(i), "en");
-                }
-            } catch (...) {
-                ok = false;
+            for (int i = 0; i < kRounds && ok; ++i) {
+                SavePcConfig(config);
+                ok = reg.OpenKey(kConfig + "\\Pylox V2", true);
+                reg.WriteString("Saved" + std::to_string(k) + "-" + std::to_string(i), "en");
             }
-            _exit(ok ? 0 : 1);
-        }
-        children.push_back(pid);
-    }
-    close(start[0]);
-    close(start[1]);
-    for (pid_t child : children) {
-        int status = 0;
-        ASSERT_EQ(waitpid(child, &status, 0), child);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    }
+            return ok;
+        });
+    for (const bool ok : pylox::test::RunTogether(savers))
+        EXPECT_TRUE(ok);
 
     TRegistry reg;
     ASSERT_TRUE(reg.OpenKey(kConfig, false));
     EXPECT_EQ(reg.GetValueNames(),
               (std::vector<std::string>{"Comm Port", "PYLOX_Little-Service", "Ut1", "Ps1", "Ut2",
                                         "Ps2", "Ut3", "Ps3"}));
-    const TPcConfig loaded = Loaded();
+    const TPcConfig loaded = LoadedPcConfig();
     EXPECT_TRUE(loaded.CommPort == 10 || loaded.CommPort == 11) << loaded.CommPort;
     ExpectRecord(TPcConfig{1, loaded.UserNames, loaded.Passwords}, Defaults());
     ASSERT_TRUE(reg.OpenKey("Pylox V2", false));

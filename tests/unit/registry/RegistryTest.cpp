@@ -1,5 +1,6 @@
 #include "platform/Registry.h"
 
+#include "SettingsStore.h"
 #include "TestEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -7,25 +8,15 @@
 #include <array>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <set>
-#include <sstream>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
+using pylox::test::ReadFile;
 
 namespace {
 
 const std::string kConfig = "\\SOFTWARE\\Orvex\\Config";
-
-std::string ReadText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 void WriteText(const fs::path& path, const std::string& text) {
     fs::create_directories(path.parent_path());
@@ -41,11 +32,7 @@ std::vector<fs::path> DamagedCopies(const fs::path& folder) {
     return copies;
 }
 
-class RegistryTest : public testing::Test {
-protected:
-    pylox::test::ScopedConfigHome home_;
-    fs::path file_ = RegistryFilePath();
-};
+using RegistryTest = pylox::test::SettingsStoreTest;
 
 TEST_F(RegistryTest, StoreFileIsARegeditExportInThePrivateConfigFolder) {
     EXPECT_EQ(file_, home_.path() / "Orvex" / "registry.reg");
@@ -59,7 +46,7 @@ TEST_F(RegistryTest, StoreFileIsARegeditExportInThePrivateConfigFolder) {
     ASSERT_TRUE(reg.OpenKey("Pylox V2", true));
     reg.WriteString("", "default");
 
-    EXPECT_EQ(ReadText(file_), "Windows Registry Editor Version 5.00\n"
+    EXPECT_EQ(ReadFile(file_), "Windows Registry Editor Version 5.00\n"
                                "\n"
                                "[HKEY_CURRENT_USER]\n"
                                "\n"
@@ -108,7 +95,7 @@ TEST_F(RegistryTest, TextsKeepEveryWindows1252Byte) {
     EXPECT_EQ(reg.ReadString("All"), all);
     EXPECT_EQ(reg.ReadString("Euro \x80 \xE8"), "\x80\xE8\x81");
     // The file is UTF-8: each byte stands as its character.
-    const std::string text = ReadText(file_);
+    const std::string text = ReadFile(file_);
     EXPECT_NE(text.find("\"Euro \u20AC \u00E8\"=\"\u20AC\u00E8\u0081\"\n"), std::string::npos);
 }
 
@@ -192,7 +179,7 @@ TEST_F(RegistryTest, NamesCompareWithoutCaseAndKeepTheirFirstSpelling) {
     ASSERT_TRUE(other.OpenKey("\\Software\\Orvex\\CONFIG\\Pylox V2", true));
 
     EXPECT_EQ(reg.ReadInteger("Comm Port"), 4);
-    const std::string text = ReadText(file_);
+    const std::string text = ReadFile(file_);
     EXPECT_NE(
         text.find("[HKEY_CURRENT_USER\\SOFTWARE\\Orvex\\Config]\n\"Comm Port\"=dword:00000004"),
         std::string::npos)
@@ -296,14 +283,14 @@ TEST_F(RegistryTest, AStoreFolderThatCannotBeMadeFailsQuietly) {
     EXPECT_FALSE(reg.OpenKey(kConfig, true));
     EXPECT_FALSE(reg.CreateKey(kConfig));
     EXPECT_FALSE(reg.OpenKey(kConfig, false));
-    EXPECT_EQ(ReadText(home_.path() / "Orvex"), "a file where the folder should be");
+    EXPECT_EQ(ReadFile(home_.path() / "Orvex"), "a file where the folder should be");
 }
 
 TEST_F(RegistryTest, WritesThatCannotReachTheFileRaiseAndChangeNothing) {
     TRegistry reg;
     ASSERT_TRUE(reg.OpenKey(kConfig, true));
     reg.WriteInteger("Comm Port", 3);
-    const std::string before = ReadText(file_);
+    const std::string before = ReadFile(file_);
     // A folder in place of the lock file: no process, not even root, can lock it.
     fs::create_directory(file_.string() + ".lock.new");
     fs::remove(file_.string() + ".lock");
@@ -313,7 +300,7 @@ TEST_F(RegistryTest, WritesThatCannotReachTheFileRaiseAndChangeNothing) {
     EXPECT_FALSE(reg.DeleteValue("Comm Port"));
     EXPECT_FALSE(reg.CreateKey("Sub"));
     EXPECT_EQ(reg.ReadInteger("Comm Port"), 3);
-    EXPECT_EQ(ReadText(file_), before);
+    EXPECT_EQ(ReadFile(file_), before);
 }
 
 TEST_F(RegistryTest, AFileThatCannotBeReadIsNeverReplaced) {
@@ -355,19 +342,19 @@ TEST_F(RegistryTest, ADamagedFileLosesOnlyItsUnreadableValuesAndIsKeptAside) {
     EXPECT_EQ(reg.ReadBinaryData("Ut1", bytes.data(), 3), 3);
     EXPECT_EQ(reg.GetValueNames(),
               (std::vector<std::string>{"Comm Port", "Ut1", "Follows", "Kept"}));
-    EXPECT_EQ(ReadText(file_), damaged) << "reading changes nothing";
+    EXPECT_EQ(ReadFile(file_), damaged) << "reading changes nothing";
     EXPECT_TRUE(DamagedCopies(file_.parent_path()).empty());
 
     reg.WriteInteger("Comm Port", 8);
     auto copies = DamagedCopies(file_.parent_path());
     ASSERT_EQ(copies.size(), 1u);
-    EXPECT_EQ(ReadText(copies[0]), damaged);
+    EXPECT_EQ(ReadFile(copies[0]), damaged);
     struct stat info {};
     ASSERT_EQ(stat(copies[0].c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
 
     bool stillDamaged = true;
-    TRegKey now = ParseRegistryFile(QByteArray::fromStdString(ReadText(file_)), &stillDamaged);
+    TRegKey now = ParseRegistryFile(QByteArray::fromStdString(ReadFile(file_)), &stillDamaged);
     EXPECT_FALSE(stillDamaged);
     EXPECT_EQ(reg.ReadInteger("Comm Port"), 8);
     EXPECT_EQ(reg.ReadString("Kept"), "yes");
@@ -390,37 +377,12 @@ TEST_F(RegistryTest, EachDamagedFileGetsAnAsideCopyOfItsOwn) {
     ASSERT_EQ(copies.size(), 2u);
     std::set<std::string> texts;
     for (const auto& copy : copies)
-        texts.insert(ReadText(copy));
+        texts.insert(ReadFile(copy));
     EXPECT_EQ(texts, (std::set<std::string>{"not a registry file 0\n", "not a registry file 1\n"}));
-}
-
-// Forks a process that runs body and exits with its result; the processes start
-// together when the parent closes the write end of the start pipe.
-pid_t Spawn(const int (&start)[2], const std::function<bool()>& body) {
-    pid_t pid = fork();
-    if (pid == 0) {
-        close(start[1]);
-        char c;
-        (void)!read(start[0], &c, 1);
-        bool ok = false;
-        try {
-            ok = body();
-        } catch (...) {
-        }
-        _exit(ok ? 0 : 1);
-    }
-    return pid;
-}
-
-bool Exited(pid_t pid) {
-    int status = 0;
-    return waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 TEST_F(RegistryTest, ConcurrentProcessesLoseNoValueAndReadersSeeWholeFiles) {
     constexpr int kWrites = 60;
-    int start[2];
-    ASSERT_EQ(pipe(start), 0);
     auto writer = [](const std::string& prefix) {
         return [prefix] {
             TRegistry reg;
@@ -442,7 +404,7 @@ TEST_F(RegistryTest, ConcurrentProcessesLoseNoValueAndReadersSeeWholeFiles) {
         bool seen = false;
         for (int i = 0; i < 200000; ++i) {
             bool damaged = true;
-            const std::string text = ReadText(path);
+            const std::string text = ReadFile(path);
             ParseRegistryFile(QByteArray::fromStdString(text), &damaged);
             if (damaged || (seen && text.empty()))
                 return false;
@@ -452,12 +414,8 @@ TEST_F(RegistryTest, ConcurrentProcessesLoseNoValueAndReadersSeeWholeFiles) {
         }
         return true;
     };
-    std::vector<pid_t> children = {Spawn(start, writer("A")), Spawn(start, writer("B")),
-                                   Spawn(start, reader)};
-    close(start[0]);
-    close(start[1]);
-    for (pid_t child : children)
-        EXPECT_TRUE(Exited(child));
+    for (const bool ok : pylox::test::RunTogether({writer("A"), writer("B"), reader}))
+        EXPECT_TRUE(ok);
 
     TRegistry reg;
     ASSERT_TRUE(reg.OpenKey(kConfig, false));
