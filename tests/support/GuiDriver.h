@@ -2,17 +2,21 @@
 // modal showing they wait for, as a user's clicks would.
 #pragma once
 
+#include "platform/Controls.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QRadioButton>
 #include <QTimer>
 #include <QWidget>
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <functional>
+#include <initializer_list>
 #include <string>
 
 namespace pylox::test {
@@ -99,6 +103,23 @@ inline void PressKey(Qt::Key key) {
     ASSERT_NE(target, nullptr);
     QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
     QApplication::sendEvent(target, &press);
+}
+
+// Types the texts into the focused field and the ones after it, moving on with Tab
+// as a user fills in a form (no Tab after the last).
+inline void TypeFields(std::initializer_list<QString> texts) {
+    bool first = true;
+    for (const QString& text : texts) {
+        if (!first)
+            PressKey(Qt::Key_Tab);
+        first = false;
+        Type(text);
+    }
+}
+
+// Clicks an item of a radio group, as the user would.
+inline void Click(TRadioGroup* group, int item) {
+    group->findChildren<QRadioButton*>().at(item)->click();
 }
 
 // Processes events until the condition holds or the limit passes.

@@ -2,8 +2,6 @@
 // window opened from the monitoring window and confirmed, arrives at the board.
 #include "MonitorFixture.h"
 
-#include <QRadioButton>
-
 using namespace pylox::test;
 
 namespace {
@@ -17,7 +15,7 @@ TEST_F(ConfigToBoard, AFileLoadedInTheMonitoringWindowIsWrittenToTheBoard) {
     // First visit: change input 2 to "Tamper", save the file, cancel.
     WhenVisible("MainFrm", [&](QWidget*) {
         WhenVisible("ConfigFrm", [&](QWidget*) {
-            config.TipoRg[1]->findChildren<QRadioButton*>().at(stTamper)->click();
+            Click(config.TipoRg[1], stTamper);
             AnswerFileDialog(config.SaveDialog, file);
             config.SaveBtn->click();
             config.CancelBtn->click();

@@ -5,7 +5,6 @@
 #include "MonitorFixture.h"
 
 #include <QElapsedTimer>
-#include <QRadioButton>
 
 #include <chrono>
 #include <functional>
@@ -98,7 +97,7 @@ TEST_P(BoardFaults, AWriteDuringTheFaultIsKeptWholeOrReportedAndMonitoringComesB
         {
             StallWatch watch;
             OnShown edit(&config, [&] {
-                config.TipoRg[2]->findChildren<QRadioButton*>().at(stGuasto)->click();
+                Click(config.TipoRg[2], stGuasto);
                 config.CloseBtn->click();
             });
             main.BitBtn2->click();

@@ -3,8 +3,9 @@
 // serial connection on the stored port number reaches the emulator through the real
 // link library.
 #include "BoardProcess.h"
-#include "GuiDriver.h"
+#include "SettingsStore.h"
 #include "TestEnvironment.h"
+#include "WindowFixture.h"
 #include "link/Orvexcominterfacelib.h"
 #include "link/Tpylox.h"
 #include "passwords/Getpasswordwin.h"
@@ -16,7 +17,6 @@
 
 #include <ComPortMap.h>
 
-#include <QRadioButton>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -38,9 +38,7 @@ TEST(SerialPortToBoard, TheEmulatorsPseudoTerminalIsListedChosenAndReached) {
     OpzioniFrm = application.CreateForm<TOpzioniFrm>();
     OpzioniSerialeFrm = application.CreateForm<TOpzioniSerialeFrm>();
     GetPasswordFrm = application.CreateForm<TGetPasswordFrm>();
-    TPcConfig settings;
-    settings.CommPort = 1;
-    LoadPcConfig(settings);
+    TPcConfig settings = LoadedPcConfig();
 
     QStringList lines;
     WhenVisible("OpzioniFrm", [&](QWidget*) {
@@ -48,7 +46,7 @@ TEST(SerialPortToBoard, TheEmulatorsPseudoTerminalIsListedChosenAndReached) {
             lines = OpzioniSerialeFrm->CommRG->Items();
             const qsizetype line = lines.indexOf("COM7 = ");
             if (line >= 0)
-                OpzioniSerialeFrm->CommRG->findChildren<QRadioButton*>().at(line)->click();
+                Click(OpzioniSerialeFrm->CommRG, line);
             OpzioniSerialeFrm->BitBtn1->click();
         });
         OpzioniFrm->OpzioniSerialeBtn->click();
@@ -58,9 +56,7 @@ TEST(SerialPortToBoard, TheEmulatorsPseudoTerminalIsListedChosenAndReached) {
     EXPECT_TRUE(lines.contains("COM7 = ")) << lines.join('|').toStdString();
 
     // A later run of the tool reads the port back and connects over the serial line.
-    TPcConfig stored;
-    stored.CommPort = 1;
-    LoadPcConfig(stored);
+    const TPcConfig stored = LoadedPcConfig();
     ASSERT_EQ(stored.CommPort, 7);
     TConnParams params{};
     params.Kind = 1;
@@ -76,9 +72,7 @@ TEST(SerialPortToBoard, TheEmulatorsPseudoTerminalIsListedChosenAndReached) {
     }
 
     SetLocalMachineProvider({});
-    OpzioniFrm = nullptr;
-    OpzioniSerialeFrm = nullptr;
-    GetPasswordFrm = nullptr;
+    ResetWindowGlobals();
     orvex::FreeOrvexLib();
 }
 

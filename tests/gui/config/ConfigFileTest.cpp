@@ -4,7 +4,6 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
-#include <QRadioButton>
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -23,11 +22,6 @@ TPyloxConfig Pattern() {
     return config;
 }
 
-std::string Bytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
 void Write(const std::filesystem::path& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
 }
@@ -37,7 +31,7 @@ TEST(ConfigFile, RoundTripsAllRecordBytesBehindTheMark) {
     const auto path = dir.path() / "board.cfg";
     const TPyloxConfig saved = Pattern();
     ASSERT_TRUE(SaveConfigFile(QString::fromStdString(path.string()), saved));
-    const std::string bytes = Bytes(path);
+    const std::string bytes = ReadFile(path);
     ASSERT_EQ(bytes.size(), 78u);
     EXPECT_EQ(bytes.substr(0, 4), std::string("\x1A\x01\x4C\x1A", 4));
     EXPECT_EQ(static_cast<uint8_t>(bytes[77]), saved.Tail);
@@ -51,7 +45,7 @@ TEST(ConfigFile, RefusesAWrongMarkOrAShortFileAndReadsAPrefixOfALongOne) {
     const auto path = dir.path() / "x.cfg";
     const QString name = QString::fromStdString(path.string());
     ASSERT_TRUE(SaveConfigFile(name, Pattern()));
-    const std::string good = Bytes(path);
+    const std::string good = ReadFile(path);
 
     const std::string refused[] = {"\x1A\x01\x4C\x1B" + good.substr(4), good.substr(0, 77),
                                    good.substr(0, 3), ""};
@@ -92,13 +86,13 @@ TEST(ConfigFile, AFailedSaveLeavesTheOldFileIntact) {
     const auto path = dir.path() / "old.cfg";
     const QString name = QString::fromStdString(path.string());
     ASSERT_TRUE(SaveConfigFile(name, Pattern()));
-    const std::string before = Bytes(path);
+    const std::string before = ReadFile(path);
     TPyloxConfig other{};
     {
         FileSizeLimit limit(40); // the disk is full after 40 bytes
         EXPECT_FALSE(SaveConfigFile(name, other));
     }
-    EXPECT_EQ(Bytes(path), before);
+    EXPECT_EQ(ReadFile(path), before);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
                             std::filesystem::directory_iterator()),
               1); // no temporary file left behind

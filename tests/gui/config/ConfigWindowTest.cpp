@@ -2,7 +2,6 @@
 #include "link/Tpylox.h"
 
 #include <QListWidget>
-#include <QRadioButton>
 #include <gtest/gtest.h>
 
 #include <functional>

@@ -1,7 +1,7 @@
 // The shipped catalogues, as the build compiled them: every text of every window
 // and every language name has an English and a German translation, and every
 // window renders in Italian, English and German.
-#include "TestEnvironment.h"
+#include "WindowFixture.h"
 #include "config/Configwin.h"
 #include "config/Hintlevelswin.h"
 #include "localization/Zelklocalize.h"
@@ -25,9 +25,7 @@
 
 namespace {
 
-QString ShippedLocale() {
-    return QString::fromStdString((pylox::test::BinDir() / "locale").string());
-}
+using pylox::test::ShippedLocale;
 
 std::optional<TMoFile> Shipped(const char* code, const char* domain) {
     return TMoFile::Load(ShippedLocale() + "/" + code + "/LC_MESSAGES/" + domain + ".mo");

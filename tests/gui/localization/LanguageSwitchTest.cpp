@@ -14,7 +14,6 @@
 #include <QLabel>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <memory>
 
 using pylox::test::MakeCatalogue;
@@ -75,9 +74,6 @@ public:
 class LanguageSwitch : public testing::Test {
 protected:
     void SetUp() override {
-        unsetenv("LC_ALL");
-        unsetenv("LC_MESSAGES");
-        setenv("LANG", "it_IT.UTF-8", 1);
         MakeCatalogue(locale_.path(), "de", "default",
                       {{"Finestra", "Fenster"},
                        {"Etichetta", "Beschriftung"},
@@ -97,12 +93,10 @@ protected:
         MakeCatalogue(locale_.path(), "it", "default", {});
         SetCatalogueFolders({QString::fromStdString(locale_.path().string())});
     }
-    void TearDown() override {
-        unsetenv("LANG");
-        UseLanguage("C");
-    }
+    void TearDown() override { UseLanguage("C"); }
 
     pylox::test::ScopedConfigHome home_;
+    pylox::test::ScopedItalianLocale italian_;
     TempDir locale_;
 };
 

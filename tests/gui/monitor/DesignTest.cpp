@@ -1,7 +1,7 @@
 // The designs of the monitoring window, the wait dialog and the password prompt in
 // the neutral skin: places, captions, lamps and fonts, and no clipped text.
 #include "CaptionsFit.h"
-#include "TestEnvironment.h"
+#include "WindowFixture.h"
 #include "localization/Zelklocalize.h"
 #include "monitor/Mainwin.h"
 #include "monitor/Reqinfowin.h"
@@ -149,15 +149,7 @@ TEST_F(MonitorDesign, TheInformationLineIsATooltipColouredPanelInComicSans) {
 }
 
 // In every shipped language, as the gallery shows them.
-class ShippedLanguage : public testing::TestWithParam<const char*> {
-protected:
-    static void SetUpTestSuite() { ApplyNeutralSkin(); }
-    void SetUp() override {
-        SetCatalogueFolders({QString::fromStdString((BinDir() / "locale").string())});
-        UseLanguage(GetParam());
-    }
-    void TearDown() override { UseLanguage("C"); }
-};
+using ShippedLanguage = ShippedLanguageTest;
 
 TEST_P(ShippedLanguage, NoTextIsClipped) {
     TMainFrm main;

@@ -3,70 +3,20 @@
 #pragma once
 
 #include "BoardProcess.h"
-#include "GuiDriver.h"
 #include "TestEnvironment.h"
-#include "config/Configwin.h"
-#include "config/Hintlevelswin.h"
+#include "WindowFixture.h"
 #include "link/Orvexcominterfacelib.h"
 #include "link/Tpylox.h"
-#include "monitor/Mainwin.h"
-#include "monitor/Reqinfowin.h"
-#include "passwords/Getpasswordwin.h"
-#include "passwords/Inputpasswordwin.h"
 #include "platform/Application.h"
-#include "startup/ProcessSettings.h"
 
-#include <QApplication>
-#include <QKeyEvent>
-#include <QLineEdit>
-#include <QMessageBox>
-#include <QTimer>
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
-#include <functional>
 #include <memory>
 #include <string>
 
 namespace pylox::test {
-
-// Answers every message box that shows, keeping its text, for as long as it lives.
-class MessageBoxes {
-public:
-    MessageBoxes() {
-        timer_.setInterval(10);
-        QObject::connect(&timer_, &QTimer::timeout, [this] {
-            if (QMessageBox* box = VisibleMessageBox()) {
-                texts.push_back(box->text());
-                box->accept();
-            }
-        });
-        timer_.start();
-    }
-    QStringList texts;
-
-private:
-    QTimer timer_;
-};
-
-// Runs act once, from the event loop, when the window is visible; only while the
-// object lives, so a window that never shows leaves nothing behind.
-class OnShown {
-public:
-    OnShown(QWidget* window, std::function<void()> act) {
-        timer_.setInterval(10);
-        QObject::connect(&timer_, &QTimer::timeout, [this, window, act = std::move(act)] {
-            if (window->isVisible()) {
-                timer_.stop();
-                act();
-            }
-        });
-        timer_.start();
-    }
-
-private:
-    QTimer timer_;
-};
 
 class RealBoard : public testing::Test {
 protected:
@@ -85,27 +35,12 @@ protected:
         Globals.BoardPassword = "480917";
     }
     void TearDown() override {
-        MainFrm = nullptr;
-        ReqSuInfoFrm = nullptr;
-        InputPasswordFrm = nullptr;
-        ConfigFrm = nullptr;
-        HintLevelsFrm = nullptr;
-        GetPasswordFrm = nullptr;
-        Globals = {};
+        ResetWindowGlobals();
         board.reset();
         orvex::FreeOrvexLib();
     }
 
-    TConnParams Params() const {
-        TConnParams params{};
-        params.ComPort = 1;
-        params.Baud = 38400;
-        params.DataBits = 8;
-        std::strcpy(params.HostAddress, "127.0.0.1");
-        params.Port = board->TcpPort();
-        params.Kind = 3;
-        return params;
-    }
+    TConnParams Params() const { return LoopbackParams(3, board->TcpPort()); }
 
     // A connection thread on the board, started.
     std::unique_ptr<TPylox> Started(const std::string& password = "480917") {

@@ -5,7 +5,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
-#include <QRadioButton>
 
 #include <chrono>
 #include <map>
@@ -245,7 +244,7 @@ TEST_F(MonitorWrites, CancellingTheConfigurationSendsNothing) {
     const std::string before = BoardConfig();
     Connect([&] {
         OnShown edit(&config, [&] {
-            config.TipoRg[3]->findChildren<QRadioButton*>().at(stAllarme)->click();
+            Click(config.TipoRg[3], stAllarme);
             config.CancelBtn->click();
         });
         main.BitBtn2->click();
@@ -261,7 +260,7 @@ TEST_F(MonitorWrites, ConfirmingTheConfigurationWritesAndCommitsIt) {
     TPyloxConfig edited{};
     Connect([&] {
         OnShown edit(&config, [&] {
-            config.TipoRg[3]->findChildren<QRadioButton*>().at(stAllarme)->click();
+            Click(config.TipoRg[3], stAllarme);
             config.CloseBtn->click();
         });
         main.BitBtn2->click();
@@ -281,7 +280,7 @@ TEST_F(MonitorWrites, AFailedWriteIsReportedAndTheEditIsKept) {
         ASSERT_TRUE(WaitForLink(true));
         ASSERT_EQ(board->Control("silent 6"), "ok");
         OnShown edit(&config, [&] {
-            config.TipoRg[0]->findChildren<QRadioButton*>().at(stTamper)->click();
+            Click(config.TipoRg[0], stTamper);
             config.CloseBtn->click();
         });
         main.BitBtn2->click();
@@ -299,11 +298,7 @@ TEST_F(MonitorWrites, ThePasswordButtonWritesTheNewBoardPassword) {
     TPyloxConfig edited{};
     Connect([&] {
         OnShown typing(&passwordChange, [&] {
-            Type("480917");
-            PressKey(Qt::Key_Tab);
-            Type("k3y");
-            PressKey(Qt::Key_Tab);
-            Type("k3y");
+            TypeFields({"480917", "k3y", "k3y"});
             passwordChange.OKbtn->click();
         });
         main.PasswordBtn->click();

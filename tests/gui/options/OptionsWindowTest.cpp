@@ -2,8 +2,9 @@
 // compiled by msgfmt: saving on every close, the language list and its click, the
 // serial port button, and the password change of the logged-on PC user.
 #include "Catalogues.h"
-#include "OptionsFixture.h"
+#include "SettingsStore.h"
 #include "TestEnvironment.h"
+#include "WindowFixture.h"
 #include "localization/Zelklocalize.h"
 #include "passwords/Getpasswordwin.h"
 #include "platform/Application.h"
@@ -18,7 +19,6 @@
 #include <QPushButton>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <functional>
 #include <memory>
 
@@ -31,9 +31,6 @@ const char* const kLanguageKey = "\\SOFTWARE\\Orvex\\Config\\Pylox V2";
 class OptionsWindow : public testing::Test {
 protected:
     void SetUp() override {
-        unsetenv("LC_ALL");
-        unsetenv("LC_MESSAGES");
-        setenv("LANG", "it_IT.UTF-8", 1);
         MakeCatalogue(locale_.path(), "de", "default",
                       {{"Opzioni", "Optionen"}, {"German", "Deutsch"}, {"English", "Englisch"}});
         MakeCatalogue(locale_.path(), "en", "default",
@@ -54,13 +51,8 @@ protected:
         Globals.LogonPassword = config.Passwords[1];
     }
     void TearDown() override {
-        OpzioniFrm = nullptr;
-        OpzioniSerialeFrm = nullptr;
-        GetPasswordFrm = nullptr;
-        Globals.LoggedUser = 0;
-        Globals.LogonPassword.clear();
+        ResetWindowGlobals();
         SetLocalMachineProvider({});
-        unsetenv("LANG");
         UseLanguage("C");
     }
 
@@ -76,12 +68,7 @@ protected:
     }
 
     // The settings as the store holds them now.
-    static TPcConfig Stored() {
-        TPcConfig stored;
-        stored.CommPort = -100;
-        LoadPcConfig(stored);
-        return stored;
-    }
+    static TPcConfig Stored() { return LoadedPcConfig(-100); }
 
     static bool LanguageValueExists() {
         TRegistry reg;
@@ -96,11 +83,7 @@ protected:
     // Changes the password through the dialog opened by "Cambia Password".
     void ChangePassword(const QString& current, const QString& fresh) {
         WhileShown typing(passwords, [&] {
-            Type(current);
-            PressKey(Qt::Key_Tab);
-            Type(fresh);
-            PressKey(Qt::Key_Tab);
-            Type(fresh);
+            TypeFields({current, fresh, fresh});
             passwords->OKbtn->click();
         });
         options->CambiaPasswordBtn->click();
@@ -108,6 +91,7 @@ protected:
     }
 
     ScopedConfigHome home_;
+    ScopedItalianLocale italian_;
     TempDir locale_;
     std::shared_ptr<TRegKey> machine_ = std::make_shared<TRegKey>();
     TApplication application;

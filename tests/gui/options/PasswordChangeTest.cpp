@@ -1,6 +1,6 @@
 // The password change dialog: its design, its four checks in their order with their
 // composed messages, and the ways to cancel it.
-#include "OptionsFixture.h"
+#include "WindowFixture.h"
 #include "passwords/Getpasswordwin.h"
 #include "platform/Controls.h"
 
@@ -32,11 +32,7 @@ protected:
     bool Change(std::string& password, const QString& current, const QString& fresh,
                 const QString& verify, int maxLength = 6, int minLength = 3) {
         WhileShown typing(&dialog, [&] {
-            Type(current);
-            PressKey(Qt::Key_Tab);
-            Type(fresh);
-            PressKey(Qt::Key_Tab);
-            Type(verify);
+            TypeFields({current, fresh, verify});
             PressKey(Qt::Key_Return);
         });
         return dialog.Execute(password, maxLength, minLength);
@@ -133,11 +129,7 @@ TEST_F(PasswordChange, CancellingReturnsFalseWithoutAMessageHoweverItIsDone) {
         MessageBoxes boxes;
         std::string password = "480917";
         WhileShown typing(&dialog, [&] {
-            Type("480917");
-            PressKey(Qt::Key_Tab);
-            Type("abcd");
-            PressKey(Qt::Key_Tab);
-            Type("abcd");
+            TypeFields({"480917", "abcd", "abcd"});
             way.cancel();
         });
         EXPECT_FALSE(dialog.Execute(password, 6, 3));

@@ -1,7 +1,7 @@
 // The serial port dialog over fixed HKEY_LOCAL_MACHINE trees: the port lines, the
 // preselected line of CommPort, the checked line taken however the dialog closes,
 // and the errors of lines without a port number.
-#include "OptionsFixture.h"
+#include "WindowFixture.h"
 #include "platform/Registry.h"
 #include "settings/Opzioniserialewin.h"
 #include "settings/Pcconfig.h"

@@ -1,7 +1,7 @@
 // The options window, the serial port dialog and the password change dialog in every
 // shipped language, with their lists filled: no caption is clipped.
-#include "../monitor/CaptionsFit.h"
-#include "TestEnvironment.h"
+#include "CaptionsFit.h"
+#include "WindowFixture.h"
 #include "localization/Zelklocalize.h"
 #include "passwords/Getpasswordwin.h"
 #include "platform/Ansi.h"
@@ -19,16 +19,11 @@ using namespace pylox::test;
 
 namespace {
 
-class ShippedLanguage : public testing::TestWithParam<const char*> {
+class ShippedLanguage : public ShippedLanguageTest {
 protected:
-    static void SetUpTestSuite() { ApplyNeutralSkin(); }
-    void SetUp() override {
-        SetCatalogueFolders({QString::fromStdString((BinDir() / "locale").string())});
-        UseLanguage(GetParam());
-    }
     void TearDown() override {
         SetLocalMachineProvider({});
-        UseLanguage("C");
+        ShippedLanguageTest::TearDown();
     }
 };
 

@@ -11,7 +11,6 @@
 #include <QPushButton>
 
 #include <fstream>
-#include <iterator>
 
 using namespace pylox::test;
 
@@ -19,11 +18,6 @@ namespace {
 
 std::string ThisProgram() {
     return QFile::encodeName(TApplication::ExeName()).toStdString();
-}
-
-std::string Bytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 std::filesystem::path Write(const TempDir& dir, const char* name, const std::string& bytes) {
@@ -50,7 +44,7 @@ TEST(VersionTable, TheProgramFileCarriesTheItalianWindows1252Table) {
 
 TEST(VersionTable, AnotherTableInTheFileIsReadAsItIs) {
     TempDir dir;
-    std::string program = Bytes(ThisProgram());
+    std::string program = ReadFile(ThisProgram());
     const std::string value = std::string("FileVersion\x07\x00", 13) + "1.0.4.1";
     const std::size_t at = program.find(value);
     ASSERT_NE(at, std::string::npos);
@@ -62,7 +56,7 @@ TEST(VersionTable, AnotherTableInTheFileIsReadAsItIs) {
 
 TEST(VersionTable, FilesWithoutAReadableTableGiveNone) {
     TempDir dir;
-    const std::string program = Bytes(ThisProgram());
+    const std::string program = ReadFile(ThisProgram());
     std::string overlong = program;
     // A value length running past the end of the section.
     const std::size_t at = overlong.find(std::string("FileVersion\x07\x00", 13));
@@ -123,7 +117,7 @@ TEST_F(About, ExecuteShowsTheFirmwareAndReturnsHowItWasClosed) {
 }
 
 TEST_F(About, AfterALanguageChangeTheDesignTextsFollowAndTheValuesStay) {
-    SetCatalogueFolders({QString::fromStdString((BinDir() / "locale").string())});
+    SetCatalogueFolders({ShippedLocale()});
     UseLanguage("it");
     TranslateAllForms();
     UseLanguage("de");

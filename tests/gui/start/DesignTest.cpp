@@ -83,7 +83,7 @@ TEST_F(StartDesign, TheStartWindowKeepsItsClientAreaBelowTheMenu) {
 class ShippedLanguage : public StartDesign, public testing::WithParamInterface<const char*> {};
 
 TEST_P(ShippedLanguage, NoTextIsClipped) {
-    SetCatalogueFolders({QString::fromStdString((BinDir() / "locale").string())});
+    SetCatalogueFolders({ShippedLocale()});
     UseLanguage(GetParam());
     TranslateAllForms();
     AboutFrm->FirmwareLb->setText("255.255.255.255");

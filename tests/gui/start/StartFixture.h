@@ -2,22 +2,10 @@
 // the start window that run real connections.
 #pragma once
 
-#include "GuiDriver.h"
 #include "TestEnvironment.h"
-#include "config/Configwin.h"
-#include "config/Hintlevelswin.h"
+#include "WindowFixture.h"
 #include "link/Orvexcominterfacelib.h"
-#include "monitor/Aboutwin.h"
-#include "monitor/Mainwin.h"
-#include "monitor/Reqinfowin.h"
-#include "passwords/Getpasswordwin.h"
-#include "passwords/Inputpasswordwin.h"
 #include "platform/Application.h"
-#include "settings/Opzioni.h"
-#include "settings/Opzioniserialewin.h"
-#include "startup/Identificazioneutentewin.h"
-#include "startup/ProcessSettings.h"
-#include "startup/Startwin.h"
 
 #include <gtest/gtest.h>
 
@@ -45,18 +33,7 @@ protected:
     }
     void TearDown() override {
         application.reset();
-        StartFrm = nullptr;
-        AboutFrm = nullptr;
-        ConfigFrm = nullptr;
-        GetPasswordFrm = nullptr;
-        HintLevelsFrm = nullptr;
-        LogonFrm = nullptr;
-        InputPasswordFrm = nullptr;
-        MainFrm = nullptr;
-        OpzioniFrm = nullptr;
-        OpzioniSerialeFrm = nullptr;
-        ReqSuInfoFrm = nullptr;
-        Globals = {};
+        ResetWindowGlobals();
         orvex::FreeOrvexLib();
     }
 
