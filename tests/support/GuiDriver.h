@@ -38,11 +38,12 @@ inline QMessageBox* VisibleMessageBox() {
 }
 
 // Runs act once the condition holds, polling from the event loop; gives up after
-// the limit (the test then fails on what act did not do).
+// the limit (the test then fails on what act did not do). The poll belongs to the
+// application, so one still waiting when the test ends goes with it.
 inline void When(std::function<bool()> condition, std::function<void()> act,
                  std::chrono::milliseconds limit = std::chrono::milliseconds(15000)) {
     const auto deadline = std::chrono::steady_clock::now() + limit;
-    auto* timer = new QTimer;
+    auto* timer = new QTimer(QCoreApplication::instance());
     timer->setInterval(10);
     QObject::connect(timer, &QTimer::timeout, [=] {
         if (condition()) {

@@ -58,8 +58,9 @@ TEST(VersionTable, FilesWithoutAReadableTableGiveNone) {
     TempDir dir;
     const std::string program = ReadFile(ThisProgram());
     std::string overlong = program;
-    // A value length running past the end of the section.
-    const std::size_t at = overlong.find(std::string("FileVersion\x07\x00", 13));
+    // A value length running past the end of the section. The name is looked up
+    // with its value: the name alone stands in this test's own literals too.
+    const std::size_t at = overlong.find(std::string("FileVersion\x07\x00", 13) + "1.0.4.1");
     ASSERT_NE(at, std::string::npos);
     overlong[at + 11] = '\xFF';
     overlong[at + 12] = '\x7F';

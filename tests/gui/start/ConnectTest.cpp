@@ -145,9 +145,10 @@ TEST_F(Connecting, EachAddressSwitchFillsItsKindAndReachesTheBoard) {
 
         const TConnParams& p = StartFrm->Params;
         EXPECT_EQ(p.Kind, c.kind);
-        EXPECT_EQ(p.ComPort, 7);
-        EXPECT_EQ(p.Baud, 38400);
-        EXPECT_EQ(p.DataBits, 8);
+        // The fields are packed: compared by value, as gtest takes references.
+        EXPECT_EQ(int{p.ComPort}, 7);
+        EXPECT_EQ(int{p.Baud}, 38400);
+        EXPECT_EQ(int{p.DataBits}, 8);
         EXPECT_EQ(p.LineOption, 0);
         EXPECT_EQ(p.UseModem, 0);
         EXPECT_EQ(p.DialOption, 0);
@@ -155,13 +156,13 @@ TEST_F(Connecting, EachAddressSwitchFillsItsKindAndReachesTheBoard) {
         const std::string host = Field(p.HostAddress, sizeof(p.HostAddress));
         if (c.kind >= 3) {
             EXPECT_EQ(host, c.host);
-            EXPECT_EQ(p.Port, c.port);
+            EXPECT_EQ(int{p.Port}, c.port);
             EXPECT_EQ(p.ExtraText1[0], 0);
         } else {
             // Serial: only a broadcast host before a colon replaces the earlier one.
             EXPECT_EQ(host, c.host.empty() ? "earlier" : c.host);
             EXPECT_EQ(p.HostAddress[sizeof(p.HostAddress) - 1], 0);
-            EXPECT_EQ(p.Port, 4242);
+            EXPECT_EQ(int{p.Port}, 4242);
             EXPECT_EQ(Field(p.ExtraText1, sizeof(p.ExtraText1)), "earlier");
         }
     }
@@ -175,7 +176,7 @@ TEST_F(Connecting, TcpIpWithoutAPortTakesPort3000) {
     EXPECT_FALSE(Connect());
     EXPECT_EQ(message, "Impossibile effettuare il collegamento");
     EXPECT_EQ(StartFrm->Params.Kind, 3);
-    EXPECT_EQ(StartFrm->Params.Port, 3000);
+    EXPECT_EQ(int{StartFrm->Params.Port}, 3000);
     EXPECT_EQ(StartFrm->Params.HostAddress[0], 0);
     EXPECT_TRUE(StartFrm->isVisible());
 }
@@ -292,7 +293,7 @@ TEST_F(Connecting, TheModemNumberIsAskedAtEveryConnectAndCutToItsField) {
     EXPECT_EQ(p.Kind, 2);
     EXPECT_EQ(p.UseModem, 1);
     EXPECT_EQ(p.DialOption, 119);
-    EXPECT_EQ(p.ComPort, 8);
+    EXPECT_EQ(int{p.ComPort}, 8);
     EXPECT_EQ(Field(p.ModemInit, sizeof(p.ModemInit)), "AT&D0&K0X3");
     EXPECT_EQ(Field(p.PhoneNumber, sizeof(p.PhoneNumber)), longNumber.substr(0, 98));
     EXPECT_EQ(p.HostAddress[0], 0) << "no network field is written";

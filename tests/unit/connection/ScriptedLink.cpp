@@ -56,7 +56,8 @@ TZelkBasicMsg Reply(uint8_t command, const void* data, uint8_t length) {
     TZelkBasicMsg answer{};
     answer.Command = command;
     answer.Length = length;
-    std::memcpy(answer.Data, data, length);
+    if (length > 0) // an empty answer may come without data
+        std::memcpy(answer.Data, data, length);
     return answer;
 }
 

@@ -118,7 +118,8 @@ TEST_F(MachineView, ALinkToAPortOnHardwareShowsThatHardwareUnderItsOwnNumber) {
     const TSerialPortEntry& port = before.front();
     Link("com150", port.Device);
 
-    const TSerialPortEntry* linked = Find(MachineSerialPorts(), 150);
+    const std::vector<TSerialPortEntry> after = MachineSerialPorts();
+    const TSerialPortEntry* linked = Find(after, 150);
     ASSERT_NE(linked, nullptr);
     EXPECT_EQ(linked->Bus, port.Bus);
     EXPECT_EQ(linked->DeviceId, port.DeviceId);
