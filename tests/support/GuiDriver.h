@@ -2,6 +2,7 @@
 // modal showing they wait for, as a user's clicks would.
 #pragma once
 
+#include "PendingPolls.h"
 #include "platform/Controls.h"
 
 #include <QApplication>
@@ -38,12 +39,11 @@ inline QMessageBox* VisibleMessageBox() {
 }
 
 // Runs act once the condition holds, polling from the event loop; gives up after
-// the limit (the test then fails on what act did not do). The poll belongs to the
-// application, so one still waiting when the test ends goes with it.
+// the limit (the test then fails on what act did not do).
 inline void When(std::function<bool()> condition, std::function<void()> act,
                  std::chrono::milliseconds limit = std::chrono::milliseconds(15000)) {
     const auto deadline = std::chrono::steady_clock::now() + limit;
-    auto* timer = new QTimer(QCoreApplication::instance());
+    auto* timer = new QTimer(PendingPolls());
     timer->setInterval(10);
     QObject::connect(timer, &QTimer::timeout, [=] {
         if (condition()) {

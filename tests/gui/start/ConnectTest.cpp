@@ -149,7 +149,7 @@ TEST_F(Connecting, EachAddressSwitchFillsItsKindAndReachesTheBoard) {
         EXPECT_EQ(int{p.ComPort}, 7);
         EXPECT_EQ(int{p.Baud}, 38400);
         EXPECT_EQ(int{p.DataBits}, 8);
-        EXPECT_EQ(p.LineOption, 0);
+        EXPECT_EQ(int{p.LineOption}, 0);
         EXPECT_EQ(p.UseModem, 0);
         EXPECT_EQ(p.DialOption, 0);
         EXPECT_EQ(p.ModemInit[0], 0);
