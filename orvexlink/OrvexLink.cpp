@@ -217,10 +217,12 @@ private:
                 if (params_.Kind == 4 && frame.Command != request.Command)
                     continue;
                 answer = frame;
-                log_.Write(kLogRequests, "request '" + CommandText(request.Command) + "' " +
-                                             std::to_string(request.Length) + " bytes, answer '" +
-                                             CommandText(frame.Command) + "' " +
-                                             std::to_string(frame.Length) + " bytes");
+                // Built only when logged: this is every poll's path.
+                if (log_.Enabled(kLogRequests))
+                    log_.Write(kLogRequests, "request '" + CommandText(request.Command) + "' " +
+                                                 std::to_string(request.Length) +
+                                                 " bytes, answer '" + CommandText(frame.Command) +
+                                                 "' " + std::to_string(frame.Length) + " bytes");
                 NotifyRx(frame);
                 return true;
             }
