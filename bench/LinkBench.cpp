@@ -1,6 +1,7 @@
 // Link figures side by side on one machine: the library's request round trip against
 // a raw ping-pong of the same bytes over TCP, UDP and a pseudo-terminal, and the poll
 // rate of the connection thread against its ideal, for 1, 10 and 100 sessions.
+#include "BenchSupport.h"
 #include "BoardProcess.h"
 #include "TestEnvironment.h"
 #include "link/Orvexcominterfacelib.h"
@@ -12,38 +13,28 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <pty.h>
-#include <sys/resource.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using namespace pylox::bench;
 using pylox::test::BoardProcess;
+using pylox::test::LoopbackParams;
 
 // A status request and its answer on the wire, current variant.
 constexpr std::size_t kRequestBytes = 12;
 constexpr std::size_t kAnswerBytes = 12 + 71;
-
-double Ms(Clock::duration d) {
-    return std::chrono::duration<double, std::milli>(d).count();
-}
-
-void Check(bool ok, const char* what) {
-    if (!ok)
-        throw std::runtime_error(std::string(what) + ": " + std::strerror(errno));
-}
 
 bool ReadAll(int fd, char* buf, std::size_t n) {
     while (n > 0) {
@@ -67,19 +58,38 @@ bool WriteAll(int fd, const char* buf, std::size_t n) {
     return true;
 }
 
+// Answers rounds requests on fd with answers of the frame sizes.
+void Answer(int fd, bool datagram, int rounds) {
+    char in[kRequestBytes], out[kAnswerBytes] = {};
+    for (int i = 0; i < rounds; ++i) {
+        if (datagram ? recv(fd, in, sizeof in, 0) != sizeof in : !ReadAll(fd, in, sizeof in))
+            return;
+        if (datagram ? send(fd, out, sizeof out, 0) != sizeof out : !WriteAll(fd, out, sizeof out))
+            return;
+    }
+}
+
+// Where the far end of a raw ping-pong runs. The board is always another process
+// (the emulator here, a device on a real line), so the like-for-like figure is a
+// far end in a process of its own; a thread of this process, which the kernel
+// switches to more cheaply, gives the lower limit beside it.
+enum class FarEnd { Process, Thread };
+
 // Median milliseconds of one exchange of a request for an answer of the frame sizes
-// between two plain file descriptors, the far one answered by a thread of its own.
-double PingPong(int near, int far, bool datagram, int rounds) {
-    std::thread peer([&] {
-        char in[kRequestBytes], out[kAnswerBytes] = {};
-        for (int i = 0; i < rounds; ++i) {
-            if (datagram ? recv(far, in, sizeof in, 0) != sizeof in : !ReadAll(far, in, sizeof in))
-                return;
-            if (datagram ? send(far, out, sizeof out, 0) != sizeof out
-                         : !WriteAll(far, out, sizeof out))
-                return;
+// between two plain file descriptors.
+double PingPong(int near, int far, bool datagram, int rounds, FarEnd where) {
+    std::thread peer;
+    pid_t child = -1;
+    if (where == FarEnd::Thread) {
+        peer = std::thread(Answer, far, datagram, rounds);
+    } else {
+        child = fork();
+        Check(child >= 0, "fork");
+        if (child == 0) {
+            Answer(far, datagram, rounds);
+            _exit(0);
         }
-    });
+    }
     std::vector<double> times;
     char req[kRequestBytes] = {}, ans[kAnswerBytes];
     for (int i = 0; i < rounds; ++i) {
@@ -91,12 +101,14 @@ double PingPong(int near, int far, bool datagram, int rounds) {
         Check(ok, "ping-pong");
         times.push_back(Ms(Clock::now() - start));
     }
-    peer.join();
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
+    if (peer.joinable())
+        peer.join();
+    if (child > 0)
+        waitpid(child, nullptr, 0);
+    return Percentile(times, 0.5);
 }
 
-double RawTcp(int rounds) {
+double RawTcp(int rounds, FarEnd where) {
     const int listener = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
@@ -112,12 +124,12 @@ double RawTcp(int rounds) {
     const int one = 1;
     setsockopt(near, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
     setsockopt(far, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-    const double ms = PingPong(near, far, false, rounds);
+    const double ms = PingPong(near, far, false, rounds, where);
     close(near), close(far), close(listener);
     return ms;
 }
 
-double RawUdp(int rounds) {
+double RawUdp(int rounds, FarEnd where) {
     int fds[2];
     sockaddr_in addr[2]{};
     socklen_t len = sizeof addr[0];
@@ -132,32 +144,21 @@ double RawUdp(int rounds) {
     Check(connect(fds[0], reinterpret_cast<sockaddr*>(&addr[1]), len) == 0 &&
               connect(fds[1], reinterpret_cast<sockaddr*>(&addr[0]), len) == 0,
           "udp connect");
-    const double ms = PingPong(fds[0], fds[1], true, rounds);
+    const double ms = PingPong(fds[0], fds[1], true, rounds, where);
     close(fds[0]), close(fds[1]);
     return ms;
 }
 
-double RawPty(int rounds) {
+double RawPty(int rounds, FarEnd where) {
     int master = -1, slave = -1;
     Check(openpty(&master, &slave, nullptr, nullptr, nullptr) == 0, "openpty");
     termios raw{};
     tcgetattr(slave, &raw);
     cfmakeraw(&raw);
     tcsetattr(slave, TCSANOW, &raw);
-    const double ms = PingPong(slave, master, false, rounds);
+    const double ms = PingPong(slave, master, false, rounds, where);
     close(master), close(slave);
     return ms;
-}
-
-TConnParams Params(uint8_t kind, int port) {
-    TConnParams params{};
-    params.ComPort = 7;
-    params.Baud = 38400;
-    params.DataBits = 8;
-    std::strcpy(params.HostAddress, "127.0.0.1");
-    params.Port = port;
-    params.Kind = kind;
-    return params;
 }
 
 // Median milliseconds of the library's status request against the emulator.
@@ -173,32 +174,7 @@ double LibraryRoundTrip(const TConnParams& params, int rounds) {
         times.push_back(Ms(Clock::now() - start));
     }
     orvex::ociDeleteConnection();
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
-
-long StatusRequests(BoardProcess& board) {
-    const std::string stats = board.Control("stats");
-    const auto at = stats.find(" 40=");
-    return at == std::string::npos ? 0 : std::stol(stats.substr(at + 4));
-}
-
-long ResidentKb() {
-    FILE* f = std::fopen("/proc/self/statm", "r");
-    long pages = 0, resident = 0;
-    if (f) {
-        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2)
-            resident = 0;
-        std::fclose(f);
-    }
-    return resident * sysconf(_SC_PAGESIZE) / 1024;
-}
-
-double CpuSeconds() {
-    rusage use{};
-    getrusage(RUSAGE_SELF, &use);
-    return static_cast<double>(use.ru_utime.tv_sec + use.ru_stime.tv_sec) +
-           static_cast<double>(use.ru_utime.tv_usec + use.ru_stime.tv_usec) / 1e6;
+    return Percentile(times, 0.5);
 }
 
 struct SessionFigures {
@@ -208,7 +184,7 @@ struct SessionFigures {
 
 // One monitoring session of the connection thread, measured from its first status on.
 SessionFigures Session(BoardProcess& board, double seconds) {
-    TPylox pylox(Params(3, board.TcpPort()), "480917");
+    TPylox pylox(LoopbackParams(3, board.TcpPort()), "480917");
     pylox.Resume();
     const auto deadline = Clock::now() + std::chrono::seconds(10);
     while (!pylox.IsLinkUp()) {
@@ -229,28 +205,35 @@ SessionFigures Session(BoardProcess& board, double seconds) {
 int main(int argc, char** argv) {
     const double pollSeconds = argc > 1 ? std::atof(argv[1]) : 10.0;
     const int rounds = 2000;
+    std::setvbuf(stdout, nullptr, _IOLBF, 0); // each figure as it is measured
     try {
         pylox::test::TempDir home;
-        setenv("XDG_CONFIG_HOME", home.path().c_str(), 1);
+        UseHome(home.path());
         Check(orvex::LoadOrvexLib({(pylox::test::BinDir() / "libOrvexLink.so").string()}) == 0,
               "load");
         orvex::ociSetProtocol(1);
         BoardProcess board({"--tcp", "0", "--udp", "0", "--pty", "--pty-link",
-                            (home.path() / "Orvex" / "dosdevices" / "com7").string()});
+                            (home.path() / "Orvex" / "dosdevices" / "com1").string()});
 
-        std::printf("%-34s %10s %10s %8s\n", "round trip (median ms)", "library", "raw", "ratio");
-        const double rawTcp = RawTcp(rounds);
+        std::printf("%-22s %10s %12s %8s %12s\n", "round trip (median ms)", "library",
+                    "raw process", "ratio", "raw thread");
         const struct {
             const char* name;
             uint8_t kind;
             int port;
-            double raw;
-        } carriers[] = {{"TCP loopback", 3, board.TcpPort(), rawTcp},
-                        {"UDP loopback", 5, board.UdpPort(), RawUdp(rounds)},
-                        {"pseudo-terminal", 1, 0, RawPty(rounds)}};
+            double (*raw)(int, FarEnd);
+        } carriers[] = {{"TCP loopback", 3, board.TcpPort(), RawTcp},
+                        {"UDP loopback", 5, board.UdpPort(), RawUdp},
+                        {"pseudo-terminal", 1, 0, RawPty}};
+        double rawTcp = 0;
         for (const auto& c : carriers) {
-            const double lib = LibraryRoundTrip(Params(c.kind, c.port), rounds);
-            std::printf("%-34s %10.4f %10.4f %8.2f\n", c.name, lib, c.raw, lib / c.raw);
+            const double process = c.raw(rounds, FarEnd::Process);
+            const double thread = c.raw(rounds, FarEnd::Thread);
+            const double lib = LibraryRoundTrip(LoopbackParams(c.kind, c.port), rounds);
+            std::printf("%-22s %10.4f %12.4f %8.2f %12.4f\n", c.name, lib, process, lib / process,
+                        thread);
+            if (c.kind == 3)
+                rawTcp = process;
         }
 
         const double ideal = 1000.0 / (20.0 + rawTcp);
@@ -270,7 +253,7 @@ int main(int argc, char** argv) {
         }
         orvex::FreeOrvexLib();
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "pylox-bench: %s\n", e.what());
+        std::fprintf(stderr, "pylox-bench-link: %s\n", e.what());
         return 1;
     }
     return 0;
