@@ -1,5 +1,8 @@
 #include "BenchSupport.h"
 
+#include "link/Orvexcominterfacelib.h"
+#include "link/Tpyloxmsg.h"
+
 #include <unistd.h>
 
 #include <algorithm>
@@ -35,6 +38,21 @@ double Percentile(std::vector<double>& samples, double q) {
     std::sort(samples.begin(), samples.end());
     const auto at = static_cast<std::size_t>(q * static_cast<double>(samples.size() - 1) + 0.5);
     return samples[std::min(at, samples.size() - 1)];
+}
+
+double LibraryRoundTrip(const TConnParams& params, int rounds) {
+    Check(orvex::ociCreateNewConnection(&params) && orvex::ociWaitToConnect(10000),
+          "library connect");
+    std::vector<double> times;
+    TPyloxMsg request, answer;
+    for (int i = 0; i < rounds; ++i) {
+        request.BuildStatusRequest();
+        const auto start = Clock::now();
+        Check(orvex::ociConnectedRequest(request.Frame(), answer.Frame()), "library request");
+        times.push_back(Ms(Clock::now() - start));
+    }
+    orvex::ociDeleteConnection();
+    return Percentile(times, 0.5);
 }
 
 long StatusRequests(test::BoardProcess& board) {

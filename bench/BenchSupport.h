@@ -4,6 +4,8 @@
 
 #include "BoardProcess.h"
 
+#include <orvexlink.h>
+
 #include <sys/types.h>
 
 #include <chrono>
@@ -26,6 +28,10 @@ void Check(bool ok, const std::string& what);
 
 // The value below which the share q (0..1) of the samples lie; sorts them.
 double Percentile(std::vector<double>& samples, double q);
+
+// Median milliseconds of the library's status request over these parameters, with
+// no pause between requests; the library must be loaded.
+double LibraryRoundTrip(const TConnParams& params, int rounds);
 
 // How many status requests the emulator has answered.
 long StatusRequests(test::BoardProcess& board);

@@ -6,7 +6,6 @@
 #include "TestEnvironment.h"
 #include "link/Orvexcominterfacelib.h"
 #include "link/Tpylox.h"
-#include "link/Tpyloxmsg.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -159,22 +158,6 @@ double RawPty(int rounds, FarEnd where) {
     const double ms = PingPong(slave, master, false, rounds, where);
     close(master), close(slave);
     return ms;
-}
-
-// Median milliseconds of the library's status request against the emulator.
-double LibraryRoundTrip(const TConnParams& params, int rounds) {
-    Check(orvex::ociCreateNewConnection(&params) && orvex::ociWaitToConnect(10000),
-          "library connect");
-    std::vector<double> times;
-    TPyloxMsg request, answer;
-    for (int i = 0; i < rounds; ++i) {
-        request.BuildStatusRequest();
-        const auto start = Clock::now();
-        Check(orvex::ociConnectedRequest(request.Frame(), answer.Frame()), "library request");
-        times.push_back(Ms(Clock::now() - start));
-    }
-    orvex::ociDeleteConnection();
-    return Percentile(times, 0.5);
 }
 
 struct SessionFigures {

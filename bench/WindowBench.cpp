@@ -7,7 +7,6 @@
 #include "BoardProcess.h"
 #include "TestEnvironment.h"
 #include "link/Orvexcominterfacelib.h"
-#include "link/Tpyloxmsg.h"
 #include "monitor/Mainwin.h"
 #include "monitor/Reqinfowin.h"
 #include "passwords/Inputpasswordwin.h"
@@ -50,22 +49,6 @@ protected:
 private:
     std::function<void(bool)> painted_;
 };
-
-double LibraryRoundTrip(int port) {
-    const TConnParams params = LoopbackParams(3, port);
-    Check(orvex::ociCreateNewConnection(&params) && orvex::ociWaitToConnect(10000),
-          "library connect");
-    std::vector<double> times;
-    TPyloxMsg request, answer;
-    for (int i = 0; i < 500; ++i) {
-        request.BuildStatusRequest();
-        const auto start = Clock::now();
-        Check(orvex::ociConnectedRequest(request.Frame(), answer.Frame()), "library request");
-        times.push_back(Ms(Clock::now() - start));
-    }
-    orvex::ociDeleteConnection();
-    return Percentile(times, 0.5);
-}
 
 // Toggles digital input 1 at the emulator at random moments against the window's
 // refresh and measures each change until the lamp of input 1 is painted with it.
@@ -152,7 +135,7 @@ int main(int argc, char** argv) {
               "load");
         orvex::ociSetProtocol(1);
         BoardProcess board({"--tcp", "0"});
-        const double roundTrip = LibraryRoundTrip(board.TcpPort());
+        const double roundTrip = LibraryRoundTrip(LoopbackParams(3, board.TcpPort()), 500);
 
         TReqSuInfoFrm wait;
         TInputPasswordFrm prompt;
