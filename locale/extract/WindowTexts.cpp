@@ -2,19 +2,9 @@
 // records its texts with the window translation, and writes them to standard
 // output as a catalogue template, one entry per text with the windows it is in.
 // scripts/extract-messages merges this with the texts marked in the code.
-#include "config/Configwin.h"
-#include "config/Hintlevelswin.h"
-#include "monitor/Aboutwin.h"
-#include "monitor/Mainwin.h"
-#include "monitor/Reqinfowin.h"
-#include "passwords/Getpasswordwin.h"
-#include "passwords/Inputpasswordwin.h"
 #include "platform/Application.h"
 #include "platform/Gettext.h"
-#include "settings/Opzioni.h"
-#include "settings/Opzioniserialewin.h"
-#include "startup/Identificazioneutentewin.h"
-#include "startup/Startwin.h"
+#include "startup/AllForms.h"
 
 #include <QApplication>
 #include <QMap>
@@ -48,17 +38,7 @@ int main(int argc, char** argv) {
     UseLanguage(QStringLiteral("C"));
 
     TApplication application;
-    application.CreateForm<TConfigFrm>();
-    application.CreateForm<TGetPasswordFrm>();
-    application.CreateForm<THintLevelsFrm>();
-    application.CreateForm<TInputPasswordFrm>();
-    application.CreateForm<TMainFrm>();
-    application.CreateForm<TReqSuInfoFrm>();
-    application.CreateForm<TStartFrm>();
-    application.CreateForm<TAboutFrm>();
-    application.CreateForm<TLogonFrm>();
-    application.CreateForm<TOpzioniFrm>();
-    application.CreateForm<TOpzioniSerialeFrm>();
+    CreateAllForms(application);
 
     QStringList order;
     QMap<QString, QStringList> windows;

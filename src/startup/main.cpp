@@ -1,23 +1,14 @@
 // Process entry of pylox-service.
-#include "config/Configwin.h"
-#include "config/Hintlevelswin.h"
 #include "link/Orvexcominterfacelib.h"
 #include "link/Tzelklog.h"
 #include "localization/Zelklocalize.h"
-#include "monitor/Aboutwin.h"
-#include "monitor/Mainwin.h"
-#include "monitor/Reqinfowin.h"
-#include "passwords/Getpasswordwin.h"
-#include "passwords/Inputpasswordwin.h"
 #include "platform/Ansi.h"
 #include "platform/Application.h"
 #include "platform/Controls.h"
 #include "platform/SerialPortView.h"
-#include "settings/Opzioni.h"
-#include "settings/Opzioniserialewin.h"
+#include "startup/AllForms.h"
 #include "startup/Identificazioneutentewin.h"
 #include "startup/ProcessSettings.h"
-#include "startup/Startwin.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -70,17 +61,7 @@ int RunApplication() {
     ApplyNeutralSkin();
     // HKEY_LOCAL_MACHINE: the serial ports of this machine, for the serial port dialog.
     UseMachineSerialPorts();
-    StartFrm = application.CreateForm<TStartFrm>();
-    AboutFrm = application.CreateForm<TAboutFrm>();
-    ConfigFrm = application.CreateForm<TConfigFrm>();
-    GetPasswordFrm = application.CreateForm<TGetPasswordFrm>();
-    HintLevelsFrm = application.CreateForm<THintLevelsFrm>();
-    LogonFrm = application.CreateForm<TLogonFrm>();
-    InputPasswordFrm = application.CreateForm<TInputPasswordFrm>();
-    MainFrm = application.CreateForm<TMainFrm>();
-    OpzioniFrm = application.CreateForm<TOpzioniFrm>();
-    OpzioniSerialeFrm = application.CreateForm<TOpzioniSerialeFrm>();
-    ReqSuInfoFrm = application.CreateForm<TReqSuInfoFrm>();
+    CreateAllForms(application);
     TranslateAllForms();
     if (Globals.LogonUser.empty() || Globals.LogonPassword.empty())
         LogonFrm->Execute(Globals.LogonUser, Globals.LogonPassword);

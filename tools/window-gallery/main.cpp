@@ -25,6 +25,7 @@
 #include "settings/Opzioniserialewin.h"
 #include "settings/Pcconfig.h"
 #include "settings/Ut.h"
+#include "startup/AllForms.h"
 #include "startup/Identificazioneutentewin.h"
 #include "startup/Startwin.h"
 
@@ -174,18 +175,7 @@ int main(int argc, char** argv) {
     UseLanguage(parser.value("lang"));
     AddDomainForResourceString("quil");
 
-    // The program's windows, in the program's order of creation.
-    MainFrm = application.CreateForm<TMainFrm>();
-    ReqSuInfoFrm = application.CreateForm<TReqSuInfoFrm>();
-    ConfigFrm = application.CreateForm<TConfigFrm>();
-    HintLevelsFrm = application.CreateForm<THintLevelsFrm>();
-    GetPasswordFrm = application.CreateForm<TGetPasswordFrm>();
-    InputPasswordFrm = application.CreateForm<TInputPasswordFrm>();
-    StartFrm = application.CreateForm<TStartFrm>();
-    AboutFrm = application.CreateForm<TAboutFrm>();
-    LogonFrm = application.CreateForm<TLogonFrm>();
-    OpzioniFrm = application.CreateForm<TOpzioniFrm>();
-    OpzioniSerialeFrm = application.CreateForm<TOpzioniSerialeFrm>();
+    CreateAllForms(application);
     TranslateForms(&application);
 
     ShootAll();

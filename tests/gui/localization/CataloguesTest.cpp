@@ -2,21 +2,11 @@
 // and every language name has an English and a German translation, and every
 // window renders in Italian, English and German.
 #include "WindowFixture.h"
-#include "config/Configwin.h"
-#include "config/Hintlevelswin.h"
 #include "localization/Zelklocalize.h"
-#include "monitor/Aboutwin.h"
-#include "monitor/Mainwin.h"
-#include "monitor/Reqinfowin.h"
-#include "passwords/Getpasswordwin.h"
-#include "passwords/Inputpasswordwin.h"
 #include "platform/Application.h"
 #include "platform/Gettext.h"
 #include "platform/MoFile.h"
-#include "settings/Opzioni.h"
-#include "settings/Opzioniserialewin.h"
-#include "startup/Identificazioneutentewin.h"
-#include "startup/Startwin.h"
+#include "startup/AllForms.h"
 
 #include <QImage>
 #include <gtest/gtest.h>
@@ -25,24 +15,11 @@
 
 namespace {
 
+using pylox::test::ResetWindowGlobals;
 using pylox::test::ShippedLocale;
 
 std::optional<TMoFile> Shipped(const char* code, const char* domain) {
     return TMoFile::Load(ShippedLocale() + "/" + code + "/LC_MESSAGES/" + domain + ".mo");
-}
-
-void CreateWindows(TApplication& application) {
-    application.CreateForm<TConfigFrm>();
-    application.CreateForm<TGetPasswordFrm>();
-    application.CreateForm<THintLevelsFrm>();
-    application.CreateForm<TInputPasswordFrm>();
-    application.CreateForm<TMainFrm>();
-    application.CreateForm<TReqSuInfoFrm>();
-    application.CreateForm<TStartFrm>();
-    application.CreateForm<TAboutFrm>();
-    application.CreateForm<TLogonFrm>();
-    application.CreateForm<TOpzioniFrm>();
-    application.CreateForm<TOpzioniSerialeFrm>();
 }
 
 class ShippedCatalogues : public testing::TestWithParam<const char*> {
@@ -76,7 +53,7 @@ TEST_P(ShippedCatalogues, TranslateEveryWindowTextAndLanguageName) {
 
     UseLanguage(GetParam());
     TApplication application;
-    CreateWindows(application);
+    CreateAllForms(application);
     TranslateAllForms();
     for (const auto& form : application.Forms()) {
         const QStringList texts = RecordedTexts(form.get());
@@ -86,6 +63,7 @@ TEST_P(ShippedCatalogues, TranslateEveryWindowTextAndLanguageName) {
                 << GetParam() << ": " << form->objectName().toStdString() << ": \""
                 << text.toStdString() << "\"";
     }
+    ResetWindowGlobals(); // the windows end with this test
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, ShippedCatalogues, testing::Values("en", "de"));
@@ -95,7 +73,7 @@ TEST(WindowGallery, EveryWindowRendersInEachLanguage) {
     for (const char* code : {"it", "en", "de"}) {
         UseLanguage(code);
         TApplication application;
-        CreateWindows(application);
+        CreateAllForms(application);
         TranslateAllForms();
         for (const auto& form : application.Forms()) {
             const QImage image = form->grab().toImage();
@@ -103,5 +81,6 @@ TEST(WindowGallery, EveryWindowRendersInEachLanguage) {
             EXPECT_GT(image.width(), 0);
         }
     }
+    ResetWindowGlobals();
     UseLanguage("C");
 }
