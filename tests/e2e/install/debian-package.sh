@@ -48,7 +48,7 @@ while read -r -t 10 line <&"${BOARD[0]}"; do
 done
 [ -n "$port" ] || { echo "the emulator did not start"; exit 1; }
 
-bash "$(dirname "$0")/../../support/with-xvfb.sh" bash -s "$root" "$port" "$work" <<'SCRIPT'
+xvfb-run -a -s "-screen 0 1024x768x24" bash -s "$root" "$port" "$work" <<'SCRIPT'
 set -euo pipefail
 root=$1 port=$2 work=$3
 # The third default user of a fresh installation logs on from the command line.

@@ -9,7 +9,7 @@
 set -euo pipefail
 bin=$1
 if [ -z "${PYLOX_IN_XVFB:-}" ]; then
-    exec env PYLOX_IN_XVFB=1 bash "$(dirname "$0")/../../support/with-xvfb.sh" bash "$0" "$@"
+    exec env PYLOX_IN_XVFB=1 xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"
 fi
 source "$(dirname "$0")/session.sh"
 

@@ -9,7 +9,7 @@ trap 'rm -rf "$work"' EXIT
 cp "$program" "$work/pylox-service"
 export XDG_CONFIG_HOME="$work/config"
 
-bash "$(dirname "$0")/../../support/with-xvfb.sh" bash -s "$work" <<'SCRIPT'
+xvfb-run -a -s "-screen 0 1024x768x24" bash -s "$work" <<'SCRIPT'
 set -euo pipefail
 work=$1
 QT_QPA_PLATFORM=xcb "$work/pylox-service" 2>"$work/stderr" &
